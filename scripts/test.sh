@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test.
+#   scripts/test.sh              the normal build, in build/
+#   scripts/test.sh --sanitize   AddressSanitizer and UBSan, in build-sanitize/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+dir=build
+flags=()
+if [[ "${1:-}" == --sanitize ]]; then
+  dir=build-sanitize
+  flags=(-DSITE_SANITIZE=ON)
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+cmake --build "$dir"
+ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
