@@ -2,6 +2,6 @@
 # Builds every deliverable into build/bin/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh "$@"
+scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build

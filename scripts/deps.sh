@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and serving need, when
 # any is missing, and generates the en_US.UTF-8 locale. As root it runs
-# apt-get itself; otherwise it prints the command to run and fails.
-#   scripts/deps.sh          build and test
-#   scripts/deps.sh serve    build, test and serve (adds the web server)
+# apt-get itself; otherwise it prints the command to run and fails. The web
+# server and curl are there for serving the site and its end-to-end test.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils)
-if [[ "${1:-}" == serve ]]; then packages+=(lighttpd curl); fi
+packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils lighttpd curl)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,7 +18,7 @@ if [[ ${#missing[@]} -eq 0 ]] && have_locale; then exit 0; fi
 if [[ $(id -u) -ne 0 ]]; then
   have_locale || missing+=("(the en_US.UTF-8 locale)")
   echo "Missing: ${missing[*]}" >&2
-  echo "Run as root: scripts/deps.sh ${1:-}   (or: sudo scripts/deps.sh ${1:-})" >&2
+  echo "Run as root: scripts/deps.sh   (or: sudo scripts/deps.sh)" >&2
   exit 1
 fi
 
