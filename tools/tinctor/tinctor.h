@@ -1,0 +1,35 @@
+// The colour-chip generator: turns each colour list ("red green blue name"
+// records) into a file of chip lines, one HTML fragment per colour, for the
+// site's page of colour chips.
+#ifndef TOOLS_TINCTOR_TINCTOR_H
+#define TOOLS_TINCTOR_TINCTOR_H
+
+#include <cstddef>
+#include <cstdio>
+
+// Longest colour name a record may carry, in bytes; a longer one makes the
+// record malformed rather than being cut.
+inline constexpr std::size_t kChipNameMax = 248;
+
+// Reads the colour list |list| and writes one chip line per record to
+// |output|, in list order. The list is opened first, so a list that cannot
+// be opened leaves |output| untouched; otherwise |output| is created or
+// emptied. A record that cannot be read whole (a component that is not a
+// decimal int, a list ending inside a record, a name longer than
+// kChipNameMax bytes) ends the conversion: the lines before it stay in
+// |output|. Every failure (open, create, read, malformed record, write or
+// close) is reported on |err| with the file's name. Returns true when the
+// whole list was converted and |output| written and closed without error.
+bool convert_list(const char *list, const char *output, FILE *err);
+
+// Converts "rgbp.txt" to "rgb", then "grayp.txt" to "gray", in the working
+// directory; "rgb" is complete and closed before "grayp.txt" is opened. A
+// failing pair is reported on |err| and does not stop the other one.
+// Returns the process exit status: 0 when both pairs converted, else 1.
+int convert_lists(FILE *err);
+
+// Writes the tool's twelve-line help text, each line ending in a newline,
+// to |out|.
+void help(FILE *out);
+
+#endif  // TOOLS_TINCTOR_TINCTOR_H
