@@ -1,0 +1,189 @@
+#include "cgi-bin/across/across.h"
+
+#include <cstring>
+
+#include "formlib/formlib.h"
+
+// The footer's outside addresses come from the build (CMake cache variables
+// of the same names).
+#if !defined(ACROSS_SEARCH_HOME) || !defined(ACROSS_SEARCH_NAME) || \
+    !defined(ACROSS_SEARCH_QUERY) || !defined(ACROSS_OWNER_HOME)
+#error "the footer's addresses are set by the build"
+#endif
+
+namespace {
+
+// The current edition tests, logs and shows at most this many bytes of the
+// encoded word.
+constexpr std::size_t kWordCut = 64;
+
+using Word = char[256];
+using ShownWord = char[html_escaped_size(sizeof(Word))];
+
+// Local time as asctime writes it: 24 characters and a newline. Empty if
+// the time cannot be converted.
+void format_timestamp(char (&text)[256], std::time_t now) {
+  std::tm local;
+  if (localtime_r(&now, &local) == nullptr ||
+      std::strftime(text, sizeof text, "%a %b %e %H:%M:%S %Y\n", &local) == 0)
+    text[0] = '\0';
+}
+
+bool is_ascii_alnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Current edition: the first 64 bytes; letters, digits and the encoding's
+// '%', '+' and '-' stay, every other byte becomes '.'.
+void sanitise_current(char *word) {
+  word[strnlen(word, kWordCut)] = '\0';
+  for (; *word != '\0'; ++word)
+    if (!is_ascii_alnum(*word) && *word != '%' && *word != '+' && *word != '-') *word = '.';
+}
+
+// Earlier edition: the whole word; only '<' and '>' change, to '(' and ')'.
+void sanitise_earlier(char *word) {
+  for (; *word != '\0'; ++word) {
+    if (*word == '<') *word = '(';
+    if (*word == '>') *word = ')';
+  }
+}
+
+// The display copy: the raw value of "r", sanitised as the edition does.
+void make_display_copy(Word &display, const char *raw, Edition edition) {
+  std::snprintf(display, sizeof display, "%s", raw);
+  if (edition == Edition::kCurrent)
+    sanitise_current(display);
+  else
+    sanitise_earlier(display);
+}
+
+// The log copy: the display copy with 'A' to 'Z' lowered, all else kept.
+void make_log_copy(Word &stored, const char *display) {
+  std::size_t i = 0;
+  for (; display[i] != '\0'; ++i) {
+    char c = display[i];
+    stored[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  stored[i] = '\0';
+}
+
+void print_greeting(FILE *out, const char *timestamp, const char *address) {
+  char shown[html_escaped_size(255)];
+  std::fprintf(out,
+               "<p><h3><center>Thank you for visiting my site on %s \n<p>from %s.\n"
+               "<p>Please come again!</center></h3>\n",
+               timestamp, html_escape(shown, address));
+}
+
+// Counts the visit and logs a non-empty word in the log its verdict picks.
+// A counter that holds no usable count logs nothing. Returns the verdict.
+bool count_and_log(FILE *out, const char *raw, const char *display, const char *stored,
+                   const char *address, const char *timestamp, Edition edition) {
+  int count = update_counter(raw);
+  bool accepted = okay_word(display, edition) == 1;
+  if (display[0] != '\0' && count >= 0 && !log_word(accepted, count, stored, address, timestamp))
+    std::fputs("<strong><center>Log Failed!</center></strong>\n", out);
+  return accepted;
+}
+
+void print_refusal(FILE *out) {
+  std::fputs(
+      "<p><h1><center><b>But please don't use punctuation or foul language here!!</b></center>"
+      "</h1>",
+      out);
+}
+
+void print_input_line(FILE *out, const char *word) {
+  ShownWord shown;
+  std::fprintf(out, "<p>Original input was: %s<br>\n", html_escape(shown, word));
+}
+
+void print_grid_head(FILE *out) {
+  std::fputs(
+      "<center><h2><strong>\n<table border=10>\n<th><center>Output is as follows:</center></th>\n"
+      "<th><center>Previous words have been:</center></th><tr>\n"
+      "<td><center><table border=5>\n",
+      out);
+}
+
+// Row j is the word rotated left by j places: cell i holds the letter at
+// (i + j) mod length. A word of n letters gives n rows of n cells.
+void print_grid(FILE *out, const char *word) {
+  std::size_t length = std::strlen(word);
+  for (std::size_t j = 0; j < length; ++j) {
+    for (std::size_t i = 0; i < length; ++i) {
+      const char letter[2] = {word[(i + j) % length], '\0'};
+      char shown[html_escaped_size(1)];
+      std::fprintf(out, "<td>%s</td>", html_escape(shown, letter));
+    }
+    std::fputs("<tr>\n", out);
+  }
+}
+
+void print_box_opening(FILE *out) {
+  std::fputs(
+      "</table></center></td>\n<td><form action=\"\"><h4><textarea name=hi "
+      "OnFocus=\"this.blur();\" cols=24 rows=5 >\n",
+      out);
+}
+
+// The current edition marks the footer's table and cells with the class
+// "hidden"; the earlier one has no class attribute.
+void print_footer(FILE *out, Edition edition) {
+  bool current = edition == Edition::kCurrent;
+  const char *table_class = current ? " class=\"hidden\"" : "";
+  const char *td = current ? "<td class=\"hidden\" >" : "<td>";
+  std::fprintf(out,
+               "</textarea></h4></form></td>\n</table>\n</strong></h2></center>\n"
+               "<hr width=\"60%%\">\n<table%s width=\"90%%\">\n",
+               table_class);
+  std::fprintf(out, "<td%s link=\"#009999\"><a href=\"%s\"><h2>%s</h2></a></td>\n", table_class,
+               ACROSS_SEARCH_HOME, ACROSS_SEARCH_NAME);
+  std::fprintf(out, "%s<form action=\"%s\">\n<input type=\"text\" name=\"q\" size=40 >\n",
+               td, ACROSS_SEARCH_QUERY);
+  std::fprintf(out, "</form></td>\n%ssource:</td>\n", td);
+  std::fprintf(out, "%s<a href=\"/cgi-bin/source.pl?s=../sources/across\">across</a></td><tr>\n",
+               td);
+  std::fprintf(out, "%sanother word</td>\n%s<form action=\"/cgi-bin/across.pl\">\n", td, td);
+  std::fprintf(out, "<input type=\"text\" name=\"r\" size=40 >\n</form></td>\n%svisit:</td>\n", td);
+  std::fprintf(out, "%s<a href=\"%s\"><h4>%s/</h4></a></td><tr>\n</table>\n", td,
+               ACROSS_OWNER_HOME, ACROSS_OWNER_HOME);
+}
+
+}  // namespace
+
+int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,
+                Edition edition) {
+  const char *address = remote_addr != nullptr ? remote_addr : "";
+  char timestamp[256];
+  format_timestamp(timestamp, now);
+  char form[2048];
+  std::snprintf(form, sizeof form, "%s", query != nullptr ? query : "");
+  Word raw;
+  get_var(raw, "r", form);
+  Word display;
+  make_display_copy(display, raw, edition);
+  Word stored;
+  make_log_copy(stored, display);
+
+  print_greeting(out, timestamp, address);
+  // One request at a time from the counter update to the end of the
+  // listing, so counts are never lost and the shared temp file is ours.
+  int lock = lock_store();
+  if (!count_and_log(out, raw, display, stored, address, timestamp, edition)) {
+    unlock_store(lock);
+    print_refusal(out);
+    return 0;
+  }
+  plustospace(display);
+  unescape_url(display);
+  print_input_line(out, display);
+  print_grid_head(out);
+  print_grid(out, display);
+  print_box_opening(out);
+  list_words(out);
+  unlock_store(lock);
+  print_footer(out, edition);
+  return 0;
+}

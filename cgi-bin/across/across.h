@@ -1,0 +1,23 @@
+// The word guest book's page: greets the visitor, counts the visit, logs
+// the word of the form field "r" (or refuses it), shows it decoded with a
+// grid of its letters rotated row by row, lists the words of earlier
+// visitors and closes with the footer of its edition.
+#ifndef CGI_BIN_ACROSS_ACROSS_H
+#define CGI_BIN_ACROSS_ACROSS_H
+
+#include <cstdio>
+#include <ctime>
+
+#include "cgi-bin/across/store.h"
+
+// Answers one request: |query| is the form string (nullptr serves as
+// empty; only its first 2047 bytes are used), |remote_addr| the client's
+// address (nullptr serves as empty), |now| the time the request started,
+// shown and logged in local time. Reads and writes the word store under
+// "../data/" (store.h). Every piece of visitor text that reaches |out| is
+// HTML-escaped; the logs keep the word in its stored, URL-encoded form.
+// Returns 0.
+int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,
+                Edition edition);
+
+#endif  // CGI_BIN_ACROSS_ACROSS_H
