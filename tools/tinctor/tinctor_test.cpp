@@ -101,6 +101,11 @@ struct Failure {
 
 const std::string kOrange = "255 128 0 orange\n";
 
+std::string malformed(const char *list, int record, const char *why) {
+  return std::string("tinctor: ") + list + ": record " + std::to_string(record) + ": " + why +
+         "; the rest of the list is not converted\n";
+}
+
 std::string many_records() {
   std::string list;
   for (int i = 0; i < 200; ++i) list += "1 2 3 x" + std::to_string(i) + "\n";
@@ -131,36 +136,29 @@ const Failure kFailures[] = {
      {{"rgb", kFile, ""}, {"gray", kFile, kOrangeChip}}},
     {"word where a component belongs",
      {{"rgbp.txt", kFile, kOrange + "red 0 0 bad\n1 2 3 later\n"}, {"grayp.txt", kFile, kOrange}},
-     "tinctor: rgbp.txt: record 2: a component is not a number; the rest of the list is not "
-     "converted\n",
+     malformed("rgbp.txt", 2, "a component is not a number"),
      {{"rgb", kFile, kOrangeChip}, {"gray", kFile, kOrangeChip}}},
     {"sign without digits",
      {{"rgbp.txt", kFile, "1 - 3 x\n"}, {"grayp.txt", kFile, kOrange}},
-     "tinctor: rgbp.txt: record 1: a component is not a number; the rest of the list is not "
-     "converted\n",
+     malformed("rgbp.txt", 1, "a component is not a number"),
      {{"rgb", kFile, ""}, {"gray", kFile, kOrangeChip}}},
     {"list ends inside a record",
      {{"rgbp.txt", kFile, kOrange}, {"grayp.txt", kFile, kOrange + "4 5\n"}},
-     "tinctor: grayp.txt: record 2: the list ends inside the record; the rest of the list is not "
-     "converted\n",
+     malformed("grayp.txt", 2, "the list ends inside the record"),
      {{"rgb", kFile, kOrangeChip}, {"gray", kFile, kOrangeChip}}},
     {"list ends before the name",
      {{"rgbp.txt", kFile, "1 2 3"}, {"grayp.txt", kFile, kOrange}},
-     "tinctor: rgbp.txt: record 1: the list ends inside the record; the rest of the list is not "
-     "converted\n",
+     malformed("rgbp.txt", 1, "the list ends inside the record"),
      {{"rgb", kFile, ""}, {"gray", kFile, kOrangeChip}}},
     {"name of 249 bytes",
      {{"rgbp.txt", kFile, kOrange + "1 2 3 " + kName249 + "\n4 5 6 y\n"},
       {"grayp.txt", kFile, kOrange}},
-     "tinctor: rgbp.txt: record 2: the name is longer than 248 bytes; the rest of the list is not "
-     "converted\n",
+     malformed("rgbp.txt", 2, "the name is longer than 248 bytes"),
      {{"rgb", kFile, kOrangeChip}, {"gray", kFile, kOrangeChip}}},
     {"component beyond int",
      {{"rgbp.txt", kFile, "2147483648 0 0 big\n"}, {"grayp.txt", kFile, "0 -2147483649 0 small"}},
-     "tinctor: rgbp.txt: record 1: a component is out of range; the rest of the list is not "
-     "converted\n"
-     "tinctor: grayp.txt: record 1: a component is out of range; the rest of the list is not "
-     "converted\n",
+     malformed("rgbp.txt", 1, "a component is out of range") +
+         malformed("grayp.txt", 1, "a component is out of range"),
      {{"rgb", kFile, ""}, {"gray", kFile, ""}}},
     {"full disk on close",
      {{"rgbp.txt", kFile, kOrange}, {"rgb", kLink, "/dev/full"}, {"grayp.txt", kFile, kOrange}},
@@ -175,8 +173,7 @@ const Failure kFailures[] = {
     // "gray" is read as a list only if "rgb" was flushed before it was opened
     {"rgb closed before grayp.txt is read",
      {{"rgbp.txt", kFile, kOrange}, {"grayp.txt", kLink, "rgb"}},
-     "tinctor: grayp.txt: record 1: a component is not a number; the rest of the list is not "
-     "converted\n",
+     malformed("grayp.txt", 1, "a component is not a number"),
      {{"rgb", kFile, kOrangeChip}, {"gray", kFile, ""}}},
 };
 
