@@ -1,0 +1,94 @@
+#include "cgi-bin/bolvey/bolvey.h"
+
+#include <cstdio>
+
+#include "calendar/calendar.h"
+#include "cgi-bin/kestrum/report.h"
+#include "formlib/formlib.h"
+
+namespace {
+
+// Room for one field's text written through html_escape.
+using EscapedField = char[html_escaped_size(kFieldSize - 1)];
+
+void writeOpening(FILE *out) {
+  std::fputs(
+      "\n<center><h1>Dates and Mileage</h1></center>\n<hr><div><textarea rows=\"25\" "
+      "cols=\"80\">",
+      out);
+}
+
+void writeDateLine(FILE *out, const DateAnswer &date, const char *text) {
+  if (!date.valid) return;
+  EscapedField typed;
+  html_escape(typed, text);
+  std::fprintf(out, "\n%s was day %d of the year and fell on a %s.\n\n", typed, date.yearDay,
+               dow[date.weekday]);
+}
+
+void writeMileageBlock(FILE *out, const DatesReport &r) {
+  const Mileage &m = r.mileage;
+  EscapedField date1, date2, year;
+  html_escape(date1, r.form.date1);
+  html_escape(date2, r.form.date2);
+  html_escape(year, r.form.year);
+  std::fputs("\nTaxpayer provided documentation showing mileage on the following dates:\n", out);
+  std::fprintf(out, "%s %'d miles;\n", date1, m.reading1);
+  std::fprintf(out, "%s %'d miles.\n\n", date2, m.reading2);
+  std::fprintf(out,
+               "\nTaxpayer went %'lld miles in %d days for an average of %.1lf miles/day.  "
+               "Extrapolating gives us %'lld miles in %s.\n\n",
+               m.difference, r.days, m.average, m.extrapolated, year);
+}
+
+void writeDaysLine(FILE *out, const DatesReport &r) {
+  EscapedField date1, date2;
+  html_escape(date1, r.form.date1);
+  html_escape(date2, r.form.date2);
+  std::fprintf(out, "\nThere were %d days between %s and %s.\n\n", r.days, date1, date2);
+}
+
+void writeLeapYearLine(FILE *out, const DatesReport &r) {
+  EscapedField year;
+  html_escape(year, r.form.year);
+  std::fprintf(out, "\n%s %s a leap year.\n\n", year, r.leapYear ? "was" : "was not");
+}
+
+void writeAnswer(FILE *out, const DatesReport &r) {
+  switch (r.answer) {
+    case kMileageBlock: writeMileageBlock(out, r); break;
+    case kDaysLine: writeDaysLine(out, r); break;
+    case kLeapYearLine: writeLeapYearLine(out, r); break;
+    case kNoAnswer: break;
+  }
+}
+
+void writeExpenseLine(FILE *out, const DatesReport &r) {
+  if (!r.hasExpense) return;
+  std::fprintf(out,
+               "\nTaxpayer went %'d business miles at $%'.3lf/mile for a maximum expense of "
+               "about $%'.2lf.\n\n",
+               r.bizmiles, r.rate, r.expense);
+}
+
+// The error block, when shown, falls inside the textarea.
+void writeClosing(FILE *out) {
+  if (error_type != 0) errorMessage(out, error_type);
+  std::fputs("\n</textarea></div><hr>\n", out);
+}
+
+}  // namespace
+
+int bolvey_page(FILE *out, const char *query) {
+  char form[kFormSize];
+  if (!loadForm(form, query)) return 1;
+  DatesReport report;
+  buildReport(&report, form, kTwoDigitYear);
+  writeOpening(out);
+  writeDateLine(out, report.date1, report.form.date1);
+  writeDateLine(out, report.date2, report.form.date2);
+  writeAnswer(out, report);
+  writeExpenseLine(out, report);
+  writeClosing(out);
+  return 0;
+}

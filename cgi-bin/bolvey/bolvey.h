@@ -1,0 +1,16 @@
+// The compact dates-and-mileage page: the same questions and arithmetic as
+// the full page, always as text inside a textarea, with dates echoed as
+// typed and read by the two-digit-year rule alone.
+#ifndef CGI_BIN_BOLVEY_BOLVEY_H
+#define CGI_BIN_BOLVEY_BOLVEY_H
+
+#include <cstdio>
+
+// Answers the URL-encoded |query| (nullptr: served as an empty query) on
+// |out|. Dates are read in the process's time zone; thousands grouping and
+// the decimal point of the rate follow the process's numeric locale.
+// Returns 0, or 1 with nothing written when the query is longer than 2047
+// bytes.
+int bolvey_page(FILE *out, const char *query);
+
+#endif  // CGI_BIN_BOLVEY_BOLVEY_H

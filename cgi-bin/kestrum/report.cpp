@@ -1,0 +1,120 @@
+#include "cgi-bin/kestrum/report.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "calendar/calendar.h"
+#include "formlib/formlib.h"
+
+int error_type = 0;
+
+namespace {
+
+bool given(const char *text) { return text[0] != '\0'; }
+
+// The leading integer of |text|, 0 when there is none, as atoi reads it;
+// a number beyond int is held at INT_MIN or INT_MAX instead of overflowing.
+int readInt(const char *text) {
+  const long value = std::strtol(text, nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// The leading decimal number of |text| in the numeric locale, 0 when none.
+double readDouble(const char *text) { return std::strtod(text, nullptr); }
+
+void readFields(DatesForm *fields, const char *form) {
+  get_var(fields->date1, "date1", form);
+  get_var(fields->date2, "date2", form);
+  get_var(fields->miles1, "miles1", form);
+  get_var(fields->miles2, "miles2", form);
+  get_var(fields->year, "year", form);
+  get_var(fields->bizmiles, "bizmiles", form);
+  get_var(fields->rate, "rate", form);
+}
+
+// A record at midnight with daylight saving presumed off, so that after
+// normalisation every date stands for midnight standard time.
+struct tm midnightRecord() {
+  struct tm record{};
+  record.tm_zone = "UTC";
+  return record;
+}
+
+// Both attempts write into the same record: a failed or partial first
+// attempt may leave fields that the second overwrites.
+bool parseDate(struct tm *record, const char *text, DateRule rule) {
+  const char *end = strptime(text, "%m/%d/%y", record);
+  if (end != nullptr && (rule == kTwoDigitYear || *end == '\0')) return true;
+  if (rule == kTwoDigitYear) return false;
+  return strptime(text, "%m/%d/%Y", record) != nullptr;
+}
+
+// A date the platform cannot represent is treated like one that does not
+// parse, so no page prints an answer for it.
+void readDate(DateAnswer *date, const char *text, DateRule rule, bool allowed) {
+  date->record = midnightRecord();
+  if (!allowed || !given(text) || !parseDate(&date->record, text, rule)) return;
+  date->weekday = dayOfWeek(&date->record);
+  date->yearDay = quindle(&date->record);
+  date->valid = date->weekday >= 0 && date->yearDay >= 1;
+}
+
+Answer chooseAnswer(const DatesReport *report) {
+  const DatesForm &form = report->form;
+  const bool readings = given(form.miles1) && given(form.miles2) && given(form.year);
+  if (readings && report->date2.valid && report->days > 0) return kMileageBlock;
+  if (report->date2.valid) return kDaysLine;
+  if (given(form.year)) return kLeapYearLine;
+  return kNoAnswer;
+}
+
+void computeMileage(DatesReport *report) {
+  Mileage &m = report->mileage;
+  m.reading1 = readInt(report->form.miles1);
+  m.reading2 = readInt(report->form.miles2);
+  m.difference = std::llabs(static_cast<long long>(m.reading2) - m.reading1);
+  m.average = static_cast<double>(m.difference) / report->days;
+  m.extrapolated = static_cast<long long>((365 + report->leapYear) * m.average + 0.5);
+}
+
+void computeExpense(DatesReport *report) {
+  report->hasExpense = given(report->form.bizmiles) && given(report->form.rate);
+  if (!report->hasExpense) return;
+  report->bizmiles = readInt(report->form.bizmiles);
+  report->rate = readDouble(report->form.rate);
+  report->expense = report->bizmiles * report->rate;
+}
+
+}  // namespace
+
+bool loadForm(char (&form)[kFormSize], const char *query) {
+  form[0] = '\0';
+  if (query == nullptr) return true;
+  if (std::strlen(query) > kFormSize - 1) return false;
+  std::snprintf(form, sizeof form, "%s", query);
+  unescape_url(form);
+  return true;
+}
+
+void buildReport(DatesReport *report, const char *form, DateRule rule) {
+  *report = DatesReport{};
+  readFields(&report->form, form);
+  readDate(&report->date1, report->form.date1, rule, true);
+  readDate(&report->date2, report->form.date2, rule, report->date1.valid);
+  if (report->date2.valid) report->days = daysBetween(&report->date1.record, &report->date2.record);
+  if (given(report->form.year)) report->year = readInt(report->form.year);
+  report->leapYear = isLeapYear(report->year);
+  report->answer = chooseAnswer(report);
+  if (report->answer == kMileageBlock) computeMileage(report);
+  computeExpense(report);
+}
+
+void errorMessage(FILE *out, int code) {
+  if (code != 1) return;
+  std::fputs("<h2>\n<br>\nYou must provide Date 1 in m/d/yy format.<br>\n</h2>\n", out);
+}
