@@ -1,0 +1,30 @@
+// The day-of-year page: from the form fields "month", "day" and "year" it
+// prints the date as entered, the same date normalised by mktime with its
+// weekday and day of the year, and its Monday-based week of the year.
+#ifndef CGI_BIN_QUINDLE_QUINDLE_H
+#define CGI_BIN_QUINDLE_QUINDLE_H
+
+#include <cstdio>
+
+// Field readers. Each takes the raw value of its field from the form string
+// |form| (values are never decoded) and reads its leading integer as atoi
+// does: leading blanks, a sign, then digits up to the first non-digit.
+// Return 0 when the field is absent, has no digits, holds a number outside
+// the int range, or is out of bounds: getYear and getDay accept values
+// above 0, getMonth accepts 1..12.
+int getYear(const char *form);
+int getMonth(const char *form);
+int getDay(const char *form);
+
+// Writes the whole page for one request with query string |query| (nullptr,
+// as when QUERY_STRING is unset, is served as an empty query; only its first
+// 2047 bytes are used) to |out|:
+// - a missing or invalid field gives the field error paragraph;
+// - otherwise the entered date, the normalised date line and the week line
+//   ("%W" week; week 0 is reported as week 53 of the entered year less one);
+// - a date too large for mktime to represent gives, in place of the date and
+//   week lines, "Error: That date is too far in the future to compute.".
+// Every answer ends with the link back to the form. Returns 0.
+int quindle_page(FILE *out, const char *query);
+
+#endif  // CGI_BIN_QUINDLE_QUINDLE_H
