@@ -11,8 +11,8 @@ const double kTwoPi = 6.283185307179586;
 
 // Text for k whole sixteenths, in lowest terms; each starts with a space.
 const char *const sixteenths[16] = {
-    " ",     " 1/16", " 1/8",  " 3/16", " 1/4",  " 5/16", " 3/8",  " 7/16",
-    " 1/2",  " 9/16", " 5/8",  " 11/16", " 3/4", " 13/16", " 7/8", " 15/16",
+    " ",    " 1/16", " 1/8", " 3/16",  " 1/4", " 5/16",  " 3/8", " 7/16",
+    " 1/2", " 9/16", " 5/8", " 11/16", " 3/4", " 13/16", " 7/8", " 15/16",
 };
 
 // Whole sixteenths in the fractional part |f| (|f| < 1, or not a number),
