@@ -140,15 +140,15 @@ void print_footer(FILE *out, Edition edition) {
                table_class);
   std::fprintf(out, "<td%s link=\"#009999\"><a href=\"%s\"><h2>%s</h2></a></td>\n", table_class,
                ACROSS_SEARCH_HOME, ACROSS_SEARCH_NAME);
-  std::fprintf(out, "%s<form action=\"%s\">\n<input type=\"text\" name=\"q\" size=40 >\n",
-               td, ACROSS_SEARCH_QUERY);
+  std::fprintf(out, "%s<form action=\"%s\">\n<input type=\"text\" name=\"q\" size=40 >\n", td,
+               ACROSS_SEARCH_QUERY);
   std::fprintf(out, "</form></td>\n%ssource:</td>\n", td);
   std::fprintf(out, "%s<a href=\"/cgi-bin/source.pl?s=../sources/across\">across</a></td><tr>\n",
                td);
   std::fprintf(out, "%sanother word</td>\n%s<form action=\"/cgi-bin/across.pl\">\n", td, td);
   std::fprintf(out, "<input type=\"text\" name=\"r\" size=40 >\n</form></td>\n%svisit:</td>\n", td);
-  std::fprintf(out, "%s<a href=\"%s\"><h4>%s/</h4></a></td><tr>\n</table>\n", td,
-               ACROSS_OWNER_HOME, ACROSS_OWNER_HOME);
+  std::fprintf(out, "%s<a href=\"%s\"><h4>%s/</h4></a></td><tr>\n</table>\n", td, ACROSS_OWNER_HOME,
+               ACROSS_OWNER_HOME);
 }
 
 }  // namespace

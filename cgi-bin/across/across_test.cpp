@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -39,9 +38,11 @@ const std::string kCurrentFooter =
     "</strong></h2></center>\n"
     "<hr width=\"60%\">\n"
     "<table class=\"hidden\" width=\"90%\">\n"
-    "<td class=\"hidden\" link=\"#009999\"><a href=\"" ACROSS_SEARCH_HOME "\"><h2>" ACROSS_SEARCH_NAME
+    "<td class=\"hidden\" link=\"#009999\"><a href=\"" ACROSS_SEARCH_HOME
+    "\"><h2>" ACROSS_SEARCH_NAME
     "</h2></a></td>\n"
-    "<td class=\"hidden\" ><form action=\"" ACROSS_SEARCH_QUERY "\">\n"
+    "<td class=\"hidden\" ><form action=\"" ACROSS_SEARCH_QUERY
+    "\">\n"
     "<input type=\"text\" name=\"q\" size=40 >\n"
     "</form></td>\n"
     "<td class=\"hidden\" >source:</td>\n"
@@ -63,7 +64,8 @@ const std::string kEarlierFooter =
     "<table width=\"90%\">\n"
     "<td link=\"#009999\"><a href=\"" ACROSS_SEARCH_HOME "\"><h2>" ACROSS_SEARCH_NAME
     "</h2></a></td>\n"
-    "<td><form action=\"" ACROSS_SEARCH_QUERY "\">\n"
+    "<td><form action=\"" ACROSS_SEARCH_QUERY
+    "\">\n"
     "<input type=\"text\" name=\"q\" size=40 >\n"
     "</form></td>\n"
     "<td>source:</td>\n"
@@ -73,7 +75,8 @@ const std::string kEarlierFooter =
     "<input type=\"text\" name=\"r\" size=40 >\n"
     "</form></td>\n"
     "<td>visit:</td>\n"
-    "<td><a href=\"" ACROSS_OWNER_HOME "\"><h4>" ACROSS_OWNER_HOME "/</h4></a></td><tr>\n"
+    "<td><a href=\"" ACROSS_OWNER_HOME "\"><h4>" ACROSS_OWNER_HOME
+    "/</h4></a></td><tr>\n"
     "</table>\n";
 
 // The greeting with the request time masked as TIME.
@@ -82,11 +85,37 @@ std::string greeting(const std::string &address = kAddress) {
          ".\n<p>Please come again!</center></h3>\n";
 }
 
-// Replaces every asctime text ("Mon Dec  7 13:23:14 2026\n") with "TIME\n".
+// Whether |text| holds an asctime text ("Mon Dec  7 13:23:14 2026\n") at
+// |at|: "A" an upper-case letter, "a" lower case, "9" a digit, "_" a blank
+// or a digit, anything else itself.
+bool asctime_at(const std::string &text, std::size_t at) {
+  static const char shape[] = "Aaa Aaa _9 99:99:99 9999\n";
+  if (text.size() - at < sizeof shape - 1) return false;
+  for (std::size_t i = 0; i < sizeof shape - 1; ++i) {
+    char c = text[at + i];
+    bool digit = c >= '0' && c <= '9';
+    bool ok = shape[i] == 'A'   ? c >= 'A' && c <= 'Z'
+              : shape[i] == 'a' ? c >= 'a' && c <= 'z'
+              : shape[i] == '9' ? digit
+              : shape[i] == '_' ? digit || c == ' '
+                                : c == shape[i];
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// Replaces every asctime text with "TIME\n".
 std::string mask_time(const std::string &text) {
-  static const std::regex asctime_text(
-      "[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}\n");
-  return std::regex_replace(text, asctime_text, "TIME\n");
+  std::string masked;
+  for (std::size_t at = 0; at < text.size();) {
+    if (asctime_at(text, at)) {
+      masked += "TIME\n";
+      at += 25;
+    } else {
+      masked += text[at++];
+    }
+  }
+  return masked;
 }
 
 // The grid of rows given as plain text, one cell per character.
@@ -114,9 +143,7 @@ std::string between(const std::string &page, const std::string &from, const std:
   return end == std::string::npos ? "<missing>" : page.substr(begin, end - begin);
 }
 
-std::string listing(const std::string &page) {
-  return between(page, kBoxOpening, "</textarea>");
-}
+std::string listing(const std::string &page) { return between(page, kBoxOpening, "</textarea>"); }
 
 // A fresh web tree: www/cgi-bin is the working directory, www/data beside
 // it holds the word store.
@@ -253,7 +280,8 @@ TEST(AcrossFilter, LogsTheWordWhereItsVerdictSays) {
     Site site;
     if (c.foul) write_file(site.at("foul.language"), *c.foul);
     std::string page = site.page(c.program, c.query.c_str());
-    const char *other = c.log && std::string(c.log) == "across.log" ? "bad_across.log" : "across.log";
+    const char *other =
+        c.log && std::string(c.log) == "across.log" ? "bad_across.log" : "across.log";
     if (c.log != nullptr) {
       EXPECT_EQ(site.read(c.log), log_line("000001", c.stored));
       EXPECT_EQ(site.read(other), "<none>");
@@ -301,16 +329,25 @@ TEST(AcrossFilter, ALogThatCannotBeOpenedIsReportedAndThePageGoesOn) {
   }
 }
 
+TEST(AcrossFilter, ALockFileThatCannotBeOpenedLeavesThePageWorking) {
+  Site site;
+  fs::create_symlink("missing/lock", site.at("across.lock"));
+  EXPECT_EQ(site.page(kCurrent, "r=abc"), greeting() + "<p>Original input was: abc<br>\n" +
+                                              kGridHead + grid(rotations("abc")) + kBoxOpening +
+                                              " abc\n" + kCurrentFooter);
+  EXPECT_EQ(site.read("across.cnt"), "000001\n\n");
+}
+
 // ---- page ---------------------------------------------------------------
 
 TEST(AcrossPage, CurrentEditionWholePage) {
   Site site;
-  EXPECT_EQ(site.page(kCurrent, "r=abc"),
-            greeting() + "<p>Original input was: abc<br>\n" + kGridHead +
-                "<td>a</td><td>b</td><td>c</td><tr>\n"
-                "<td>b</td><td>c</td><td>a</td><tr>\n"
-                "<td>c</td><td>a</td><td>b</td><tr>\n" +
-                kBoxOpening + " abc\n" + kCurrentFooter);
+  EXPECT_EQ(site.page(kCurrent, "r=abc"), greeting() + "<p>Original input was: abc<br>\n" +
+                                              kGridHead +
+                                              "<td>a</td><td>b</td><td>c</td><tr>\n"
+                                              "<td>b</td><td>c</td><td>a</td><tr>\n"
+                                              "<td>c</td><td>a</td><td>b</td><tr>\n" +
+                                              kBoxOpening + " abc\n" + kCurrentFooter);
   EXPECT_FALSE(file_exists(site.at("temp")));
 }
 
@@ -329,7 +366,8 @@ struct ShownCase {
   std::string stored;  // in the log
 };
 
-const std::string kSeventy = "abcdefghij0123456789ABCDEFGHIJabcdefghij0123456789ABCDEFGHIJabcdefghij";
+const std::string kSeventy =
+    "abcdefghij0123456789ABCDEFGHIJabcdefghij0123456789ABCDEFGHIJabcdefghij";
 
 const ShownCase kShownCases[] = {
     {kCurrent, "r=abc", "abc", "abc"},
@@ -337,8 +375,10 @@ const ShownCase kShownCases[] = {
     {kCurrent, "r=AbC", "AbC", "abc"},
     {kCurrent, "r=%41", "A", "%41"},
     {kCurrent, "r=a%2Bb", "a+b", "a%2bb"},
-    {kCurrent, "r=" + kSeventy, kSeventy.substr(0, 64), "abcdefghij0123456789abcdefghijabcdefghij0123456789abcdefghijabcd"},
-    {kEarlier, "r=" + kSeventy, kSeventy, "abcdefghij0123456789abcdefghijabcdefghij0123456789abcdefghijabcdefghij"},
+    {kCurrent, "r=" + kSeventy, kSeventy.substr(0, 64),
+     "abcdefghij0123456789abcdefghijabcdefghij0123456789abcdefghijabcd"},
+    {kEarlier, "r=" + kSeventy, kSeventy,
+     "abcdefghij0123456789abcdefghijabcdefghij0123456789abcdefghijabcdefghij"},
     {kCurrent, "r=a<b>", "a.b.", "a.b."},
     {kEarlier, "r=a<B>", "a(B)", "a(b)"},
     {kCurrent, "r=x,y_z", "x.y.z", "x.y.z"},
@@ -421,8 +461,7 @@ TEST(AcrossEscaping, VisitorTextIsEscapedInEveryPlaceItIsShown) {
     EXPECT_EQ(between(page, "<p>Original input was: ", "<br>\n"), c.input_line);
     EXPECT_EQ(between(page, kGridHead, kBoxOpening), c.grid);
     EXPECT_EQ(listing(page), c.listing);
-    EXPECT_EQ(site.read("across.log"),
-              "000001, " + c.stored + ", " + c.address + ", TIME\n");
+    EXPECT_EQ(site.read("across.log"), "000001, " + c.stored + ", " + c.address + ", TIME\n");
   }
 }
 
@@ -472,7 +511,8 @@ TEST(AcrossEnvironment, RequestTimeIsAsctimeOfLocalTime) {
     SCOPED_TRACE(t);
     Site site;
     fs::current_path(site.cgi);
-    std::string page = capture([&](FILE *out) { across_page(out, "r=hi", "10.1.1.1", t, Edition::kCurrent); });
+    std::string page =
+        capture([&](FILE *out) { across_page(out, "r=hi", "10.1.1.1", t, Edition::kCurrent); });
     fs::current_path(old_cwd);
     std::string stamp = std::asctime(std::localtime(&t));
     EXPECT_TRUE(page.starts_with("<p><h3><center>Thank you for visiting my site on " + stamp +
@@ -480,7 +520,10 @@ TEST(AcrossEnvironment, RequestTimeIsAsctimeOfLocalTime) {
         << page;
     EXPECT_EQ(read_file(site.at("across.log")), "000001, hi, 10.1.1.1, " + stamp);
   }
-  if (old_tz) setenv("TZ", saved_tz.c_str(), 1); else unsetenv("TZ");
+  if (old_tz)
+    setenv("TZ", saved_tz.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }
 

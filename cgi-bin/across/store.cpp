@@ -161,11 +161,11 @@ int okay_word(const char *word, Edition edition) {
   return result;
 }
 
-bool log_word(bool accepted, int count, const char *log_word, const char *address,
+bool log_word(bool accepted, int count, const char *stored, const char *address,
               const char *timestamp) {
   FILE *log = std::fopen(accepted ? kAcceptedLog : kRefusedLog, "a");
   if (log == nullptr) return false;
-  bool ok = std::fprintf(log, "%06d, %s, %s, %s", count, log_word, address, timestamp) > 0;
+  bool ok = std::fprintf(log, "%06d, %s, %s, %s", count, stored, address, timestamp) > 0;
   return std::fclose(log) == 0 && ok;
 }
 

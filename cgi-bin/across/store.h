@@ -38,11 +38,11 @@ int update_counter(const char *raw_word);
 // the empty word without opening the list.
 int okay_word(const char *word, Edition edition);
 
-// Appends "%06d, %s, %s, %s" of |count|, |log_word|, |address| and
+// Appends "%06d, %s, %s, %s" of |count|, |stored|, |address| and
 // |timestamp| (which brings its own newline) to "../data/across.log" when
 // |accepted|, else to "../data/bad_across.log". Returns false when the log
 // cannot be opened or the line cannot be written.
-bool log_word(bool accepted, int count, const char *log_word, const char *address,
+bool log_word(bool accepted, int count, const char *stored, const char *address,
               const char *timestamp);
 
 // Writes to |out| the accepted words, one a line with a leading blank,
