@@ -30,7 +30,7 @@ class CalendarInZone : public testing::TestWithParam<const char *> {
 
 // A record as the pages start one: midnight, daylight saving presumed off.
 struct tm record(int year, int month, int day) {
-  struct tm date{};
+  struct tm date {};
   date.tm_year = year - 1900;
   date.tm_mon = month - 1;
   date.tm_mday = day;
@@ -51,8 +51,8 @@ TEST(IsLeapYear, FollowsTheGregorianRule) {
 
 TEST_P(CalendarInZone, NormalisesCarriesAndNamesTheDay) {
   const struct {
-    int year, month, day;           // as stored
-    int nyear, nmonth, nday;        // after normalisation
+    int year, month, day;     // as stored
+    int nyear, nmonth, nday;  // after normalisation
     int yday;
     const char *weekday;
   } cases[] = {
@@ -112,8 +112,9 @@ TEST_P(CalendarInZone, AgreesWithChronoOnEveryDay) {
     const int yday = quindle(&date);
     const int want = (d - chr::sys_days{ymd.year() / 1 / 1}).count() + 1;
     if (wday != int(chr::weekday{d}.c_encoding()) || yday != want) {
-      if (++mismatches <= 5) ADD_FAILURE() << int(ymd.year()) << "-" << unsigned(ymd.month())
-                                           << "-" << unsigned(ymd.day());
+      if (++mismatches <= 5)
+        ADD_FAILURE() << int(ymd.year()) << "-" << unsigned(ymd.month()) << "-"
+                      << unsigned(ymd.day());
     }
   }
   EXPECT_EQ(mismatches, 0);
@@ -121,8 +122,9 @@ TEST_P(CalendarInZone, AgreesWithChronoOnEveryDay) {
 
 TEST_P(CalendarInZone, AgreesWithChronoOnRandomSpans) {
   std::mt19937 random(20210701);
-  std::uniform_int_distribution<int> pick(chr::sys_days{chr::year{1901} / 1 / 1}.time_since_epoch().count(),
-                                          chr::sys_days{chr::year{2099} / 12 / 31}.time_since_epoch().count());
+  std::uniform_int_distribution<int> pick(
+      chr::sys_days{chr::year{1901} / 1 / 1}.time_since_epoch().count(),
+      chr::sys_days{chr::year{2099} / 12 / 31}.time_since_epoch().count());
   for (int i = 0; i < 3000; ++i) {
     const chr::sys_days d1{chr::days{pick(random)}}, d2{chr::days{pick(random)}};
     struct tm a = record(chr::year_month_day{d1}), b = record(chr::year_month_day{d2});
@@ -132,21 +134,23 @@ TEST_P(CalendarInZone, AgreesWithChronoOnRandomSpans) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kZones),
-                         [](const auto &info) {
-                           std::string name = info.param;
-                           for (char &c : name)
-                             if (c == '/') c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kZones), [](const auto &info) {
+  std::string name = info.param;
+  for (char &c : name)
+    if (c == '/') c = '_';
+  return name;
+});
 
 // Dates mktime cannot represent: no answer, and the record keeps its fields.
 TEST(CalendarUnrepresentable, AnswersMinusOneAndKeepsTheRecord) {
-  const struct tm overflowing[] = {
-      [] { struct tm t{}; t.tm_year = INT_MAX; t.tm_mon = 12; t.tm_mday = 1; return t; }(),
-      [] { struct tm t{}; t.tm_year = INT_MAX - 1900; t.tm_mday = INT_MAX; return t; }(),
-  };
-  for (const struct tm &bad : overflowing) {
+  const struct {
+    int tmYear, tmMon, tmMday;
+  } cases[] = {{INT_MAX, 12, 1}, {INT_MAX - 1900, 0, INT_MAX}};
+  for (const auto &c : cases) {
+    struct tm bad {};
+    bad.tm_year = c.tmYear;
+    bad.tm_mon = c.tmMon;
+    bad.tm_mday = c.tmMday;
     struct tm date = bad, good = record(2021, 1, 1);
     EXPECT_EQ(dayOfWeek(&date), -1);
     EXPECT_EQ(quindle(&date), -1);

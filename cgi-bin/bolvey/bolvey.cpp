@@ -56,10 +56,17 @@ void writeLeapYearLine(FILE *out, const DatesReport &r) {
 
 void writeAnswer(FILE *out, const DatesReport &r) {
   switch (r.answer) {
-    case kMileageBlock: writeMileageBlock(out, r); break;
-    case kDaysLine: writeDaysLine(out, r); break;
-    case kLeapYearLine: writeLeapYearLine(out, r); break;
-    case kNoAnswer: break;
+    case kMileageBlock:
+      writeMileageBlock(out, r);
+      break;
+    case kDaysLine:
+      writeDaysLine(out, r);
+      break;
+    case kLeapYearLine:
+      writeLeapYearLine(out, r);
+      break;
+    case kNoAnswer:
+      break;
   }
 }
 

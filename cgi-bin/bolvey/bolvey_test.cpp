@@ -44,14 +44,11 @@ const PageCase kPages[] = {
      page("\n12/25/20 was day 360 of the year and fell on a Friday.\n\n")},
     {"four digits read as two", "date1=12/25/1999",
      page("\n12/25/1999 was day 359 of the year and fell on a Wednesday.\n\n")},
-    {"four digits of this century", "date1=12/25/2020",
-     page("\n12/25/2020 was day 360 of the year and fell on a Friday.\n\n")},
     {"day past the month is carried", "date1=2/30/21",
      page("\n2/30/21 was day 61 of the year and fell on a Tuesday.\n\n")},
     {"trailing text is ignored", "date1=1/1/21abc",
      page("\n1/1/21abc was day 1 of the year and fell on a Friday.\n\n")},
     {"bad date1 drops date2", "date1=13/1/21&date2=1/2/21", page("")},
-    {"date2 without date1", "date2=1/2/21", page("")},
     // The choice among the answers.
     {"days between", "date1=1/1/21&date2=7/1/21",
      page(kDates2021 + "\nThere were 181 days between 1/1/21 and 7/1/21.\n\n")},
@@ -59,14 +56,11 @@ const PageCase kPages[] = {
      page("\n7/1/21 was day 182 of the year and fell on a Thursday.\n\n"
           "\n1/1/21 was day 1 of the year and fell on a Friday.\n\n"
           "\nThere were 181 days between 7/1/21 and 1/1/21.\n\n")},
-    {"days line wins over the leap-year line", "date1=1/1/21&date2=7/1/21&year=2000",
-     page(kDates2021 + "\nThere were 181 days between 1/1/21 and 7/1/21.\n\n")},
     {"mileage block", "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021",
-     page(kDates2021 +
-          "\nTaxpayer provided documentation showing mileage on the following dates:\n"
-          "1/1/21 10,000 miles;\n7/1/21 15,000 miles.\n\n"
-          "\nTaxpayer went 5,000 miles in 181 days for an average of 27.6 miles/day.  "
-          "Extrapolating gives us 10,083 miles in 2021.\n\n")},
+     page(kDates2021 + "\nTaxpayer provided documentation showing mileage on the following dates:\n"
+                       "1/1/21 10,000 miles;\n7/1/21 15,000 miles.\n\n"
+                       "\nTaxpayer went 5,000 miles in 181 days for an average of 27.6 miles/day.  "
+                       "Extrapolating gives us 10,083 miles in 2021.\n\n")},
     {"average is not grouped", "date1=1/1/21&date2=1/3/21&miles1=15000&miles2=12999&year=2024",
      page("\n1/1/21 was day 1 of the year and fell on a Friday.\n\n"
           "\n1/3/21 was day 3 of the year and fell on a Sunday.\n\n"

@@ -53,9 +53,8 @@ void writeMileageBlock(FILE *out, const DatesReport &r, const char *eol) {
 
 void writeDaysLine(FILE *out, const DatesReport &r, const char *eol) {
   const struct tm &a = r.date1.record, &b = r.date2.record;
-  std::fprintf(out, "\nThere were %d days between %d/%d/%d and %d/%d/%d.%s%s", r.days,
-               a.tm_mon + 1, a.tm_mday, a.tm_year + 1900, b.tm_mon + 1, b.tm_mday,
-               b.tm_year + 1900, eol, eol);
+  std::fprintf(out, "\nThere were %d days between %d/%d/%d and %d/%d/%d.%s%s", r.days, a.tm_mon + 1,
+               a.tm_mday, a.tm_year + 1900, b.tm_mon + 1, b.tm_mday, b.tm_year + 1900, eol, eol);
 }
 
 void writeLeapYearLine(FILE *out, const DatesReport &r, const char *eol) {
@@ -66,10 +65,17 @@ void writeLeapYearLine(FILE *out, const DatesReport &r, const char *eol) {
 
 void writeAnswer(FILE *out, const DatesReport &r, const char *eol) {
   switch (r.answer) {
-    case kMileageBlock: writeMileageBlock(out, r, eol); break;
-    case kDaysLine: writeDaysLine(out, r, eol); break;
-    case kLeapYearLine: writeLeapYearLine(out, r, eol); break;
-    case kNoAnswer: break;
+    case kMileageBlock:
+      writeMileageBlock(out, r, eol);
+      break;
+    case kDaysLine:
+      writeDaysLine(out, r, eol);
+      break;
+    case kLeapYearLine:
+      writeLeapYearLine(out, r, eol);
+      break;
+    case kNoAnswer:
+      break;
   }
 }
 

@@ -40,7 +40,7 @@ void readFields(DatesForm *fields, const char *form) {
 // A record at midnight with daylight saving presumed off, so that after
 // normalisation every date stands for midnight standard time.
 struct tm midnightRecord() {
-  struct tm record{};
+  struct tm record {};
   record.tm_zone = "UTC";
   return record;
 }
