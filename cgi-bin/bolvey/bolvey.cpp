@@ -80,7 +80,7 @@ void writeExpenseLine(FILE *out, const DatesReport &r) {
 
 // The error block, when shown, falls inside the textarea.
 void writeClosing(FILE *out) {
-  if (error_type != 0) errorMessage(out, error_type);
+  if (dates::error_type != 0) dates::errorMessage(out, dates::error_type);
   std::fputs("\n</textarea></div><hr>\n", out);
 }
 

@@ -89,7 +89,7 @@ void writeExpenseLine(FILE *out, const DatesReport &r, const char *eol) {
 
 void writeClosing(FILE *out, bool html) {
   if (!html) std::fputs("</textarea></div>\n", out);
-  if (error_type != 0) errorMessage(out, error_type);
+  if (dates::error_type != 0) dates::errorMessage(out, dates::error_type);
   std::fputs("\n<hr>\n", out);
 }
 

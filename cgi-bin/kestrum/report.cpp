@@ -9,7 +9,7 @@
 #include "calendar/calendar.h"
 #include "formlib/formlib.h"
 
-int error_type = 0;
+int dates::error_type = 0;
 
 namespace {
 
@@ -114,7 +114,7 @@ void buildReport(DatesReport *report, const char *form, DateRule rule) {
   computeExpense(report);
 }
 
-void errorMessage(FILE *out, int code) {
+void dates::errorMessage(FILE *out, int code) {
   if (code != 1) return;
   std::fputs("<h2>\n<br>\nYou must provide Date 1 in m/d/yy format.<br>\n</h2>\n", out);
 }

@@ -78,6 +78,10 @@ bool loadForm(char (&form)[kFormSize], const char *query);
 // numeric locale for the decimal point of "rate".
 void buildReport(DatesReport *report, const char *form, DateRule rule);
 
+// The error block both pages carry, in a namespace of its own because the
+// circle page has its own block of the same names.
+namespace dates {
+
 // Code of the error block a page may show; no input sets it, so the block
 // is never shown. 0: none.
 extern int error_type;
@@ -85,5 +89,7 @@ extern int error_type;
 // The error block for |code| written to |out|: for 1, that date 1 must be
 // given in m/d/yy form; for any other code, nothing.
 void errorMessage(FILE *out, int code);
+
+}  // namespace dates
 
 #endif  // CGI_BIN_KESTRUM_REPORT_H

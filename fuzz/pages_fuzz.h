@@ -1,0 +1,21 @@
+// One entry point that hands a query to every CGI page in-process, shared by
+// the seeded random test (pages_fuzz_test.cpp) and, with clang, by a
+// coverage-guided fuzzer (libfuzzer_main.cpp).
+#ifndef FUZZ_PAGES_FUZZ_H
+#define FUZZ_PAGES_FUZZ_H
+
+#include <cstddef>
+#include <string>
+
+// Runs |query| through the dates, roots, circles and day-of-year pages, and
+// the guest book (both editions) when |with_guest_book|, which then reads
+// and writes "../data/" of the working directory. Returns everything the
+// pages wrote, one page after the other.
+std::string run_pages(const std::string &query, bool with_guest_book);
+
+// A bytes-to-query adapter for fuzzers: the bytes up to the first NUL are
+// the query; the guest book takes part when the first byte is odd, since it
+// starts a shell and is slow.
+std::string run_pages_on_bytes(const unsigned char *data, std::size_t size);
+
+#endif  // FUZZ_PAGES_FUZZ_H
