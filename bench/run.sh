@@ -19,7 +19,11 @@ cmake -S . -B build-dynamic -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-dynamic >/dev/null
 
 tree=$(mktemp -d)
-trap 'rm -rf "$tree"; [[ -f $tree.pid ]] && kill "$(cat "$tree.pid")" 2>/dev/null; true' EXIT
+stop() {
+  if [[ -f $tree.pid ]]; then kill "$(cat "$tree.pid")" 2>/dev/null; sleep 0.5; rm -f "$tree.pid"; fi
+  rm -rf "$tree"
+}
+trap stop EXIT
 mkdir -p "$tree/cgi-bin" "$tree/data"
 cd "$tree/cgi-bin"
 export LANG=en_US.UTF-8 TZ=America/New_York REMOTE_ADDR=127.0.0.1

@@ -9,7 +9,11 @@ command -v lighttpd >/dev/null && command -v curl >/dev/null || exit 77
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "$1" && pwd)
 run=$(mktemp -d)
-trap '[[ -f $run/lighttpd.pid ]] && kill "$(cat "$run/lighttpd.pid")"; rm -rf "$run"' EXIT
+stop() {
+  if [[ -f $run/lighttpd.pid ]]; then kill "$(cat "$run/lighttpd.pid")"; sleep 0.2; fi
+  rm -rf "$run"
+}
+trap stop EXIT
 
 for try in 1 2 3 4 5 6 7 8; do
   port=$((20000 + RANDOM % 20000))
