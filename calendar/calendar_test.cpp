@@ -8,24 +8,15 @@
 #include <random>
 #include <string>
 
+#include "testsupport/run_program.h"
+
 namespace {
 
 namespace chr = std::chrono;
 
-// Zones the answers must not depend on: no daylight saving, daylight saving
-// at 02:00, and zones whose clocks jumped at midnight (with local mean time
-// before their standard offset began).
-const char *const kZones[] = {"UTC", "America/New_York", "America/Sao_Paulo", "America/Havana"};
-
-void useZone(const char *zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
-
 class CalendarInZone : public testing::TestWithParam<const char *> {
  protected:
-  void SetUp() override { useZone(GetParam()); }
-  void TearDown() override { useZone("UTC"); }
+  ScopedTimeZone zone_{GetParam()};
 };
 
 // A record as the pages start one: midnight, daylight saving presumed off.
@@ -134,7 +125,7 @@ TEST_P(CalendarInZone, AgreesWithChronoOnRandomSpans) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kZones), [](const auto &info) {
+INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kTestZones), [](const auto &info) {
   std::string name = info.param;
   for (char &c : name)
     if (c == '/') c = '_';

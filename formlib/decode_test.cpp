@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -92,6 +93,17 @@ TEST(OldUnescapeUrl, KeepsOnlyThe255FirstBytes) {
   std::string s = std::string(254, 'a') + "%41%41";
   old_unescape_url(s.data());
   EXPECT_EQ(std::string(s.c_str()), std::string(254, 'a') + "%");
+}
+
+TEST(FormInt, ReadsLikeAtoiButNeverOverflows) {
+  const struct {
+    const char *text;
+    int value;
+  } cases[] = {
+      {"42", 42}, {"  -7x", -7}, {"+3", 3}, {"2.5", 2}, {"1e2", 1}, {"abc", 0}, {"", 0},
+      {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-99999999999999999999", INT_MIN},
+  };
+  for (const auto &c : cases) EXPECT_EQ(form_int(c.text), c.value) << c.text;
 }
 
 }  // namespace

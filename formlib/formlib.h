@@ -93,6 +93,11 @@ void escape_shell_cmd(char (&cmd)[N]) {
 // with fewer than two bytes after it is kept as it stands.
 void old_unescape_url(char *url);
 
+// The leading integer of a field's text as atoi reads it (blanks, a sign,
+// decimal digits; 0 when there are none), but a number beyond int is held
+// at INT_MIN or INT_MAX instead of overflowing.
+int form_int(const char *text);
+
 // The one HTML escaper: every page writes echoed user text through it.
 // Copies |src| into |dest| with & < > " ' written as &amp; &lt; &gt; &quot;
 // &#39;. Stops before a byte or entity that would not fit, so |dest| is

@@ -1,7 +1,6 @@
 #include "fuzz/pages_fuzz.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "cgi-bin/across/across.h"
@@ -10,25 +9,21 @@
 #include "cgi-bin/kestrum/kestrum.h"
 #include "cgi-bin/quindle/quindle.h"
 #include "cgi-bin/roots/roots.h"
+#include "testsupport/run_program.h"
 
 std::string run_pages(const std::string &query, bool with_guest_book) {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *out = open_memstream(&data, &size);
   const char *q = query.c_str();
-  kestrum_page(out, q);
-  bolvey_page(out, q);
-  roots_page(out, q);
-  circles_page(out, q);
-  quindle_page(out, q);
-  if (with_guest_book) {
-    across_page(out, q, "192.0.2.1", 0, Edition::kCurrent);
-    across_page(out, q, "192.0.2.1", 0, Edition::kEarlier);
-  }
-  std::fclose(out);
-  std::string text(data, size);
-  std::free(data);
-  return text;
+  return capture([&](FILE *out) {
+    kestrum_page(out, q);
+    bolvey_page(out, q);
+    roots_page(out, q);
+    circles_page(out, q);
+    quindle_page(out, q);
+    if (with_guest_book) {
+      across_page(out, q, "192.0.2.1", 0, Edition::kCurrent);
+      across_page(out, q, "192.0.2.1", 0, Edition::kEarlier);
+    }
+  });
 }
 
 std::string run_pages_on_bytes(const unsigned char *data, std::size_t size) {

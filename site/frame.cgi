@@ -15,7 +15,7 @@ case $name in
     exit 0
     ;;
 esac
-cd "$(dirname "$0")" || exit 1
+cd "${0%/*}" || exit 1
 printf 'Content-Type: text/html; charset=utf-8\r\n\r\n'
 printf '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><title>%s</title>' "$title"
 printf '<link rel="stylesheet" href="/site.css"></head>\n<body>\n'

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -115,6 +116,20 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char *zone) {
+  if (const char *old = std::getenv("TZ")) saved_ = old;
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  if (saved_)
+    setenv("TZ", saved_->c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
 }
 
 std::string read_file(const std::string &path) {

@@ -53,6 +53,25 @@ std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
 bool file_exists(const std::string &path);
 
+// Zones every date test runs in: no daylight saving, daylight saving at
+// 02:00, and two zones whose clocks jumped at midnight (with local mean time
+// before their standard offset began).
+inline constexpr const char *kTestZones[] = {"UTC", "America/New_York", "America/Sao_Paulo",
+                                             "America/Havana"};
+
+// Sets TZ for this process (and tzset) while it lives; restores the old
+// value, or its absence, afterwards.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char *zone);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone &) = delete;
+  ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
+
 // Calls |page| with a memory stream and returns what it wrote: the way tests
 // run a page function in-process.
 template <class Page>

@@ -502,10 +502,7 @@ TEST(AcrossEnvironment, OnlyTheFirst2047BytesOfTheQueryCount) {
 // time handed in, in the local time zone.
 TEST(AcrossEnvironment, RequestTimeIsAsctimeOfLocalTime) {
   const std::time_t times[] = {1000000000, 1783000000, 1356998399};
-  const char *old_tz = std::getenv("TZ");
-  std::string saved_tz = old_tz ? old_tz : "";
-  setenv("TZ", "America/New_York", 1);
-  tzset();
+  ScopedTimeZone zone("America/New_York");
   fs::path old_cwd = fs::current_path();
   for (std::time_t t : times) {
     SCOPED_TRACE(t);
@@ -520,11 +517,6 @@ TEST(AcrossEnvironment, RequestTimeIsAsctimeOfLocalTime) {
         << page;
     EXPECT_EQ(read_file(site.at("across.log")), "000001, hi, 10.1.1.1, " + stamp);
   }
-  if (old_tz)
-    setenv("TZ", saved_tz.c_str(), 1);
-  else
-    unsetenv("TZ");
-  tzset();
 }
 
 // ---- concurrency ------------------------------------------------------------

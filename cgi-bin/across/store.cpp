@@ -27,18 +27,21 @@ constexpr int kUnusable = -1;
 // No counter file at all.
 constexpr int kMissing = -2;
 
-// White space as the POSIX locale has it; a NUL byte also separates
-// patterns, so no pattern can hide an empty prefix.
-bool is_blank(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\0';
+// White space as the POSIX locale has it.
+bool is_space(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
+
+// What separates patterns: white space, and a NUL byte too, so no pattern
+// can hide an empty prefix.
+bool is_separator(int c) { return is_space(c) || c == '\0'; }
 
 // Reads the count at the start of |f| as "%d" would (leading white space,
 // an optional '+', decimal digits) but never overflows: a value above
 // INT_MAX, a '-' sign, no digits or a read error give kUnusable.
 int read_count(FILE *f) {
   int c = std::fgetc(f);
-  while (c != EOF && is_blank(c) && c != '\0') c = std::fgetc(f);
+  while (is_space(c)) c = std::fgetc(f);
   if (c == '+') c = std::fgetc(f);
   long long n = -1;
   for (; c >= '0' && c <= '9'; c = std::fgetc(f)) {
@@ -83,11 +86,11 @@ bool store_counter(int count) {
 // longer than any word and so can occur in none.
 bool next_pattern(FILE *list, char *pattern, std::size_t cap) {
   int c = std::fgetc(list);
-  while (c != EOF && is_blank(c)) c = std::fgetc(list);
+  while (is_separator(c)) c = std::fgetc(list);
   if (c == EOF) return false;
   std::size_t len = 0;
   bool fits = true;
-  for (; c != EOF && !is_blank(c); c = std::fgetc(list)) {
+  for (; c != EOF && !is_separator(c); c = std::fgetc(list)) {
     if (len + 1 < cap)
       pattern[len++] = static_cast<char>(c);
     else

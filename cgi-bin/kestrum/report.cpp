@@ -1,6 +1,5 @@
 #include "cgi-bin/kestrum/report.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,15 +13,6 @@ int dates::error_type = 0;
 namespace {
 
 bool given(const char *text) { return text[0] != '\0'; }
-
-// The leading integer of |text|, 0 when there is none, as atoi reads it;
-// a number beyond int is held at INT_MIN or INT_MAX instead of overflowing.
-int readInt(const char *text) {
-  const long value = std::strtol(text, nullptr, 10);
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
 
 // The leading decimal number of |text| in the numeric locale, 0 when none.
 double readDouble(const char *text) { return std::strtod(text, nullptr); }
@@ -75,8 +65,8 @@ Answer chooseAnswer(const DatesReport *report) {
 
 void computeMileage(DatesReport *report) {
   Mileage &m = report->mileage;
-  m.reading1 = readInt(report->form.miles1);
-  m.reading2 = readInt(report->form.miles2);
+  m.reading1 = form_int(report->form.miles1);
+  m.reading2 = form_int(report->form.miles2);
   m.difference = std::llabs(static_cast<long long>(m.reading2) - m.reading1);
   m.average = static_cast<double>(m.difference) / report->days;
   m.extrapolated = static_cast<long long>((365 + report->leapYear) * m.average + 0.5);
@@ -85,7 +75,7 @@ void computeMileage(DatesReport *report) {
 void computeExpense(DatesReport *report) {
   report->hasExpense = given(report->form.bizmiles) && given(report->form.rate);
   if (!report->hasExpense) return;
-  report->bizmiles = readInt(report->form.bizmiles);
+  report->bizmiles = form_int(report->form.bizmiles);
   report->rate = readDouble(report->form.rate);
   report->expense = report->bizmiles * report->rate;
 }
@@ -107,7 +97,7 @@ void buildReport(DatesReport *report, const char *form, DateRule rule) {
   readDate(&report->date1, report->form.date1, rule, true);
   readDate(&report->date2, report->form.date2, rule, report->date1.valid);
   if (report->date2.valid) report->days = daysBetween(&report->date1.record, &report->date2.record);
-  if (given(report->form.year)) report->year = readInt(report->form.year);
+  if (given(report->form.year)) report->year = form_int(report->form.year);
   report->leapYear = isLeapYear(report->year);
   report->answer = chooseAnswer(report);
   if (report->answer == kMileageBlock) computeMileage(report);

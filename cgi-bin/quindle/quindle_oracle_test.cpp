@@ -78,12 +78,9 @@ std::vector<Entered> seededDates() {
 
 TEST(QuindleOracle, WeekdayDayOfYearAndWeekAgreeWithCalendarTypes) {
   const std::vector<Entered> dates = seededDates();
-  const char *oldZone = std::getenv("TZ");
-  std::string saved = oldZone ? oldZone : "";
   for (const char *zone :
        {"UTC", "America/New_York", "America/Sao_Paulo", "America/Havana", "Asia/Beirut"}) {
-    setenv("TZ", zone, 1);
-    tzset();
+    ScopedTimeZone inZone(zone);
     int failures = 0;
     for (const Entered &e : dates) {
       char query[96];
@@ -95,11 +92,6 @@ TEST(QuindleOracle, WeekdayDayOfYearAndWeekAgreeWithCalendarTypes) {
     }
     EXPECT_EQ(failures, 0) << zone;
   }
-  if (oldZone)
-    setenv("TZ", saved.c_str(), 1);
-  else
-    unsetenv("TZ");
-  tzset();
 }
 
 }  // namespace

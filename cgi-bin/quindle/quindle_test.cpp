@@ -121,16 +121,11 @@ const Page kPages[] = {
     {"no query", std::nullopt, kFieldError},
 };
 
-// Zones where midnight is plain, where DST changes at 2 a.m., and where the
-// DST change skips midnight itself.
-const char *const kZones[] = {"TZ=UTC", "TZ=America/New_York", "TZ=America/Sao_Paulo",
-                              "TZ=America/Havana"};
-
 TEST(QuindlePage, AnswersEachRequestWithTheWholePage) {
-  for (const char *zone : kZones) {
+  for (const char *zone : kTestZones) {
     for (const Page &c : kPages) {
       SCOPED_TRACE(std::string(zone) + ": " + c.what);
-      ProgramResult r = run_cgi("quindle", c.query, {zone, "LC_ALL=C"});
+      ProgramResult r = run_cgi("quindle", c.query, {std::string("TZ=") + zone, "LC_ALL=C"});
       EXPECT_EQ(r.out, kHeading + c.body + kClosing);
       EXPECT_EQ(r.err, "");
       EXPECT_EQ(r.status, 0);

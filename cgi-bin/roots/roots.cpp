@@ -1,6 +1,5 @@
 #include "cgi-bin/roots/roots.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -29,15 +28,11 @@ float toFloat(double x) {
   return static_cast<float>(x);
 }
 
-// The index as atoi reads it (blanks, a sign, decimal digits), but with a
-// number beyond int's range held at INT_MIN or INT_MAX instead of wrapping,
-// so a huge index stays huge and meets the bound. 0 (nothing readable)
-// means square roots.
+// The index as form_int reads it, so a huge index stays huge and meets the
+// bound. 0 (nothing readable) means square roots.
 int toIndex(const char *text) {
-  long value = std::strtol(text, nullptr, 10);
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return value == 0 ? 2 : static_cast<int>(value);
+  int value = form_int(text);
+  return value == 0 ? 2 : value;
 }
 
 // The number's parts as atof reads them: a decimal or exponent number,
