@@ -35,9 +35,13 @@ char *fractionAndDecimal(FILE *out, char *buf, double value) {
   return buf;
 }
 
+double circleArea(double radius) { return (kPi * radius) * radius; }
+
+double circleCircumference(double radius) { return kTwoPi * radius; }
+
 void findAreaAndCircumference(FILE *out, double radius) {
-  const double circumference = kTwoPi * radius;
-  const double area = (kPi * radius) * radius;
+  const double circumference = circleCircumference(radius);
+  const double area = circleArea(radius);
   std::fputs("Circles radius is ", out);
   fractionAndDecimal(out, buffer, radius);
   std::fputs(", diameter is ", out);

@@ -19,6 +19,11 @@ extern char buffer[80];
 // lone space. Returns |buf|, unchanged.
 char *fractionAndDecimal(FILE *out, char *buf, double value);
 
+// The area pi * r * r and the circumference 2 * pi * r of a circle of
+// |radius|, as the result lines print them.
+double circleArea(double radius);
+double circleCircumference(double radius);
+
 // Writes the three result lines for a circle of |radius| to |out|: radius
 // and diameter, area, circumference, each line ended by "<br>\n".
 void findAreaAndCircumference(FILE *out, double radius);

@@ -16,9 +16,9 @@ const char *const strMonth[12] = {"January",   "February", "March",    "April",
 const char *const strDay[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                "Thursday", "Friday", "Saturday"};
 
-// The date being answered: set to the entered date at midnight, then
-// normalised in place by mktime, which also fills the weekday and the day
-// of the year.
+// The date being answered, as answerDay normalised it: the entered date at
+// midnight after mktime, which also filled the weekday and the day of the
+// year. The date line prints from it.
 std::tm timeinfo;
 
 // The leading integer of |text| as atoi reads it, but 0 where atoi would be
@@ -37,11 +37,6 @@ int fieldInt(const char *form, const char *name) {
   return leadingInt(value);
 }
 
-void clearTimeinfo() {
-  timeinfo = std::tm{};
-  timeinfo.tm_isdst = -1;  // let mktime work out daylight saving time
-}
-
 void printHeading(FILE *out) {
   std::fputs("\n<h1>Day of the Year</h1>\n<div>\n<img src=\"/images/calendar.png\" />\n</div>\n",
              out);
@@ -54,27 +49,30 @@ void printFieldError(FILE *out) {
       out);
 }
 
-// Normalises the entered date in timeinfo. Returns false when mktime cannot
-// represent it (the normalised year does not fit the record). A result of
-// -1 is also a real time, the last second of 1969 in UTC; it is told apart
-// by converting it back, since a failed mktime leaves no such record.
-bool normaliseDate(int year, int month, int day) {
-  timeinfo.tm_mon = month - 1;
-  timeinfo.tm_mday = day;
-  timeinfo.tm_year = year - 1900;  // year > 0, so this cannot overflow
-  std::time_t when = std::mktime(&timeinfo);
+// Normalises the entered date at midnight in |date|, leaving daylight
+// saving time to mktime. Returns false when mktime cannot represent it (the
+// normalised year does not fit the record). A result of -1 is also a real
+// time, the last second of 1969 in UTC; it is told apart by converting it
+// back, since a failed mktime leaves no such record.
+bool normaliseDate(std::tm *date, int year, int month, int day) {
+  *date = std::tm{};
+  date->tm_isdst = -1;
+  date->tm_mon = month - 1;
+  date->tm_mday = day;
+  date->tm_year = year - 1900;  // year > 0, so this cannot overflow
+  std::time_t when = std::mktime(date);
   if (when != static_cast<std::time_t>(-1)) return true;
   std::tm back;
-  return localtime_r(&when, &back) != nullptr && back.tm_year == timeinfo.tm_year &&
-         back.tm_yday == timeinfo.tm_yday && back.tm_hour == timeinfo.tm_hour &&
-         back.tm_min == timeinfo.tm_min && back.tm_sec == timeinfo.tm_sec;
+  return localtime_r(&when, &back) != nullptr && back.tm_year == date->tm_year &&
+         back.tm_yday == date->tm_yday && back.tm_hour == date->tm_hour &&
+         back.tm_min == date->tm_min && back.tm_sec == date->tm_sec;
 }
 
-// The "%W" week of the normalised date (weeks begin on Monday; days before
+// The "%W" week of the normalised |date| (weeks begin on Monday; days before
 // the year's first Monday are week 0), or -1 when strftime gives nothing.
-int weekNumber() {
+int weekNumber(const std::tm *date) {
   char week[64];
-  if (std::strftime(week, sizeof week, "%W", &timeinfo) == 0) return -1;
+  if (std::strftime(week, sizeof week, "%W", date) == 0) return -1;
   return std::atoi(week);
 }
 
@@ -90,16 +88,11 @@ void printDateLine(FILE *out) {
                strMonth[timeinfo.tm_mon], timeinfo.tm_mday, year, timeinfo.tm_yday + 1, year);
 }
 
-// The week line names the entered year; week 0 is called week 53 of the
-// entered year less one (year > 0, so that cannot overflow).
+// The week and year come from answerDay.
 void printWeekLine(FILE *out, int week, int year) {
   if (week == -1) {
     std::fputs("\n</p><p>Error in getting week number.</p>", out);
     return;
-  }
-  if (week == 0) {
-    week = 53;
-    --year;
   }
   std::fprintf(out, "\nWhich is week %d of %d.\n", week, year);
 }
@@ -113,19 +106,18 @@ void printClosing(FILE *out) {
              out);
 }
 
-// The answer for a valid entered date: input line, then the normalised date
-// and its week, or the range error when mktime cannot represent it.
-void printDate(FILE *out, int year, int month, int day) {
-  assert(month > 0);
-  assert(month < 13);
-  bool normalised = normaliseDate(year, month, day);
-  printInputLine(out, year, month, day);
-  if (!normalised) {
+// The answer for valid fields: input line, then the normalised date (in
+// timeinfo) and its week, or the range error when mktime cannot represent it.
+void printDate(FILE *out, const DayAnswer &answer) {
+  assert(answer.month > 0);
+  assert(answer.month < 13);
+  printInputLine(out, answer.year, answer.month, answer.day);
+  if (!answer.normalised) {
     printRangeError(out);
     return;
   }
   printDateLine(out);
-  printWeekLine(out, weekNumber(), year);
+  printWeekLine(out, answer.week, answer.weekYear);
 }
 
 }  // namespace
@@ -145,18 +137,38 @@ int getDay(const char *form) {
   return day > 0 ? day : 0;
 }
 
-int quindle_page(FILE *out, const char *query) {
+// The week line names the entered year; week 0 is called week 53 of the
+// entered year less one (year > 0, so that cannot overflow).
+void answerDay(DayAnswer *answer, const char *query) {
   char form[2048];
   std::snprintf(form, sizeof form, "%s", query ? query : "");
-  clearTimeinfo();
+  *answer = DayAnswer{};
+  answer->date.tm_isdst = -1;
+  answer->year = getYear(form);
+  answer->month = getMonth(form);
+  answer->day = getDay(form);
+  answer->week = -1;
+  answer->weekYear = answer->year;
+  answer->fieldsValid = answer->year != 0 && answer->month != 0 && answer->day != 0;
+  if (!answer->fieldsValid) return;
+  answer->normalised = normaliseDate(&answer->date, answer->year, answer->month, answer->day);
+  if (!answer->normalised) return;
+  answer->week = weekNumber(&answer->date);
+  if (answer->week == 0) {
+    answer->week = 53;
+    --answer->weekYear;
+  }
+}
+
+int quindle_page(FILE *out, const char *query) {
+  DayAnswer answer;
+  answerDay(&answer, query);
+  timeinfo = answer.date;
   printHeading(out);
-  int year = getYear(form);
-  int month = getMonth(form);
-  int day = getDay(form);
-  if (year == 0 || month == 0 || day == 0)
+  if (!answer.fieldsValid)
     printFieldError(out);
   else
-    printDate(out, year, month, day);
+    printDate(out, answer);
   printClosing(out);
   return 0;
 }

@@ -5,6 +5,7 @@
 #define CGI_BIN_QUINDLE_QUINDLE_H
 
 #include <cstdio>
+#include <ctime>
 
 // Field readers. Each takes the raw value of its field from the form string
 // |form| (values are never decoded) and reads its leading integer as atoi
@@ -15,6 +16,24 @@
 int getYear(const char *form);
 int getMonth(const char *form);
 int getDay(const char *form);
+
+// What the page answers for one request, computed as the page computes it.
+struct DayAnswer {
+  int year, month, day;  // as entered: getYear, getMonth, getDay (0: invalid)
+  bool fieldsValid;      // all three non-zero; else the page shows the field error
+  bool normalised;       // fieldsValid, and mktime could represent the date
+  struct tm date;        // the entered date at midnight, normalised in place
+  int week;              // the week line's week: "%W", week 0 told as 53;
+                         // -1 when strftime gave nothing
+  int weekYear;          // the week line's year: the entered year, less one
+                         // for week 0
+};
+
+// Reads |query| as quindle_page does (nullptr: an empty query; only the
+// first 2047 bytes are used) and fills |answer| with the date and week the
+// page prints. |date|, |week| and |weekYear| are meaningful only when
+// |normalised|.
+void answerDay(DayAnswer *answer, const char *query);
 
 // Writes the whole page for one request with query string |query| (nullptr,
 // as when QUERY_STRING is unset, is served as an empty query; only its first

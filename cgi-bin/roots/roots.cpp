@@ -47,8 +47,6 @@ void placeRoot(complexRoot *root) {
   root->imaginary = toFloat(std::sin(angle) * modulus);
 }
 
-bool isListed(int n) { return n >= -kMaxRootIndex && n <= kMaxRootIndex; }
-
 void printTitle(FILE *out) {
   std::fprintf(out, "<p><center><h1>Roots of complex numbers.</h1></center>\n");
   std::fprintf(out, "\n<hr><p>");
@@ -132,22 +130,28 @@ int findRoots(complexRoot *list, int cap, int n, double r, double theta) {
   return count;
 }
 
-int roots_page(FILE *out, const char *query) {
+bool rootsListed(int n) { return n >= -kMaxRootIndex && n <= kMaxRootIndex; }
+
+RootsInput readRootsInput(const char *query) {
   char form[2048];
   std::snprintf(form, sizeof form, "%s", query ? query : "");
   char root[256], real[256], imaginary[256];
   get_var(root, "root", form);
   get_var(real, "real", form);
   get_var(imaginary, "imaginary", form);
+  return RootsInput{toIndex(root), toPart(real), toPart(imaginary)};
+}
 
-  int n = toIndex(root);
-  double re = toPart(real);
-  double im = toPart(imaginary);
+int roots_page(FILE *out, const char *query) {
+  const RootsInput input = readRootsInput(query);
+  const int n = input.n;
+  const double re = input.re;
+  const double im = input.im;
   double r = findModulus(re, im);
   double theta = findAngle(re, im, r);
   double delta = findStep(n);
   std::vector<complexRoot> list;
-  if (isListed(n)) {
+  if (rootsListed(n)) {
     list.resize(rootCount(n));
     findRoots(list.data(), static_cast<int>(list.size()), n, r, theta);
   }
@@ -155,7 +159,7 @@ int roots_page(FILE *out, const char *query) {
   printTitle(out);
   printMeasures(out, re, im, r, theta, delta);
   printHeading(out, n, re, im);
-  if (isListed(n)) {
+  if (rootsListed(n)) {
     printList(out, list);
   } else {
     printNotice(out);

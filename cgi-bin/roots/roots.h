@@ -49,6 +49,20 @@ int rootCount(int n);
 // the result is 0. Returns the number of records written.
 int findRoots(complexRoot *list, int cap, int n, double r, double theta);
 
+// The request as the page reads it: the index n (form_int of "root", where
+// 0 means 2) and the parts re and im (strtod of "real" and "imaginary").
+// Reads the first 2047 bytes of |query| (nullptr: an empty query), each
+// field value raw and cut to 255 bytes.
+struct RootsInput {
+  int n;
+  double re, im;
+};
+RootsInput readRootsInput(const char *query);
+
+// Whether the page lists the roots of index n: -kMaxRootIndex <= n <=
+// kMaxRootIndex. Any other index gets the notice in place of the list.
+bool rootsListed(int n);
+
 // Writes the whole page for the form string |query| ("root=3&real=8&
 // imaginary=0") to |out|. A null |query| is served as an empty one; only
 // its first 2047 bytes are read, and each field value is cut to 255 bytes.
