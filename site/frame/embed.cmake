@@ -1,0 +1,23 @@
+# Writes OUT, a C++ source defining kAcrossSources with the bytes of each
+# file in FILES (paths separated by "|"), named by their file names.
+#   cmake -DOUT=sources.cpp -DFILES="a.cpp|a.h" -P embed.cmake
+set(code "// Generated from the guest book's sources by embed.cmake.\n")
+string(APPEND code "#include \"site/frame/sources.h\"\n\nnamespace {\n")
+string(REPLACE "|" ";" FILES "${FILES}")
+set(rows "")
+set(index 0)
+foreach(file IN LISTS FILES)
+  get_filename_component(name ${file} NAME)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND code "const char kFile${index}[] = {${bytes}};\n")
+  string(APPEND rows "    {\"${name}\", kFile${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND code "\n}  // namespace\n\nconst SourceFile kAcrossSources[] = {\n${rows}};\n")
+string(APPEND code "const std::size_t kAcrossSourceCount = ${index};\n")
+file(WRITE ${OUT}.new "${code}")
+file(COPY_FILE ${OUT}.new ${OUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUT}.new)

@@ -1,0 +1,223 @@
+#include "site/frame/frame.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+#include "formlib/formlib.h"
+#include "site/figures/figures.h"
+
+#ifndef SITE_FORM_ACTIONS
+#error "the build names the outside form actions the guest book's footer may post to"
+#endif
+
+// Only the site's own files, plus the two inline snippets the programs'
+// fragments carry, allowed by their hashes: the guest book's
+// OnFocus="this.blur();" and the roots page's
+// style="text-decoration:overline". The guest book's footer also holds a
+// search form that posts to the outside search site.
+const char kSecurityPolicy[] =
+    "default-src 'none'; "
+    "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; "
+    "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "
+    "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS "; "
+    "base-uri 'none'; frame-ancestors 'none'";
+
+namespace {
+
+struct Status {
+  int code;
+  const char *reason;
+  const char *message;  // what the error document tells the visitor
+};
+
+const Status kStatuses[] = {
+    {200, "OK", ""},
+    {400, "Bad Request", "The server could not understand this request."},
+    {403, "Forbidden", "This address may not be read."},
+    {404, "Not Found", "There is no page at this address."},
+    {405, "Method Not Allowed", "This page answers only GET and HEAD requests."},
+    {408, "Request Timeout", "The request took too long to arrive."},
+    {411, "Length Required", "This page answers only GET and HEAD requests."},
+    {413, "Content Too Large", "The request is larger than this site accepts."},
+    {414, "URI Too Long", "The form sent more than this page can read: 2047 bytes at most."},
+    {500, "Internal Server Error", "The page could not be computed."},
+    {501, "Not Implemented", "This site does not answer that kind of request."},
+    {502, "Bad Gateway", "The page's program did not answer."},
+    {503, "Service Unavailable", "The site is busy; please try again in a moment."},
+    {504, "Gateway Timeout", "The page's program took too long to answer."},
+};
+
+const Status &find_status(int code) {
+  for (const Status &status : kStatuses)
+    if (status.code == code) return status;
+  return find_status(500);
+}
+
+void write_document_head(FILE *out, const char *title) {
+  std::fprintf(out,
+               "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+               "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
+               "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
+               "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
+               title);
+}
+
+void write_document_tail(FILE *out) {
+  std::fputs("\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n", out);
+}
+
+void write_error_body(FILE *out, const Status &status) {
+  char title[64];
+  std::snprintf(title, sizeof title, "%d %s", status.code, status.reason);
+  write_document_head(out, title);
+  std::fprintf(out, "<h1>%s</h1>\n<p class=\"error\">%s</p>\n", title, status.message);
+  write_document_tail(out);
+}
+
+// A memory stream that owns what it collects.
+struct Buffer {
+  char *data = nullptr;
+  std::size_t size = 0;
+  FILE *stream = open_memstream(&data, &size);
+  ~Buffer() {
+    if (stream != nullptr) std::fclose(stream);
+    std::free(data);
+  }
+  // Closes the stream so data and size are final; false when any write
+  // failed (memory ran out).
+  bool finish() {
+    bool ok = stream != nullptr && !std::ferror(stream);
+    ok = stream != nullptr && std::fclose(stream) == 0 && ok;
+    stream = nullptr;
+    return ok;
+  }
+};
+
+// The headers every response carries, then the blank line. |length| < 0
+// leaves out Content-Length (a HEAD answer, which runs no page).
+void write_headers(FILE *out, const Status &status, bool cacheable, long length) {
+  std::fprintf(out, "Status: %d %s\r\nContent-Type: text/html; charset=utf-8\r\n", status.code,
+               status.reason);
+  if (length >= 0) std::fprintf(out, "Content-Length: %ld\r\n", length);
+  if (status.code == 405) std::fputs("Allow: GET, HEAD\r\n", out);
+  std::fprintf(out,
+               "X-Content-Type-Options: nosniff\r\nReferrer-Policy: same-origin\r\n"
+               "Content-Security-Policy: %s\r\nCache-Control: %s\r\n\r\n",
+               kSecurityPolicy, cacheable ? "public, max-age=3600" : "no-store");
+}
+
+void write_error_response(FILE *out, int code, bool head) {
+  const Status &status = find_status(code);
+  Buffer body;
+  if (!head) write_error_body(body.stream, status);
+  if (!body.finish()) {
+    write_headers(out, find_status(500), false, -1);
+    return;
+  }
+  write_headers(out, status, false, head ? -1 : static_cast<long>(body.size));
+  std::fwrite(body.data, 1, body.size, out);
+}
+
+// The page named by the request's address: "/cgi-bin/<name>.pl" as the
+// client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
+// the server gives no address. Null for any other address.
+const FramePage *find_page(const FrameRequest &request, const FramePage *pages,
+                           std::size_t count) {
+  char path[256];
+  const char *prefix = "/";
+  const char *suffix = "";
+  const char *source = request.path_info;
+  if (request.uri != nullptr) {
+    source = request.uri;
+    prefix = "/cgi-bin/";
+    suffix = ".pl";
+  }
+  if (source == nullptr) return nullptr;
+  std::size_t length = std::strcspn(source, "?");
+  if (length >= sizeof path) return nullptr;
+  std::memcpy(path, source, length);
+  path[length] = '\0';
+  unescape_url(path);
+  std::size_t prefix_length = std::strlen(prefix), suffix_length = std::strlen(suffix);
+  length = std::strlen(path);
+  if (length <= prefix_length + suffix_length || std::strncmp(path, prefix, prefix_length) != 0 ||
+      std::strcmp(path + length - suffix_length, suffix) != 0)
+    return nullptr;
+  path[length - suffix_length] = '\0';
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::strcmp(path + prefix_length, pages[i].name) == 0) return &pages[i];
+  return nullptr;
+}
+
+// The zone of the request becomes the process's; an unset TZ is the
+// system's default zone.
+void use_time_zone(const char *tz) {
+  const char *current = std::getenv("TZ");
+  if (tz != nullptr) {
+    if (current == nullptr || std::strcmp(current, tz) != 0) setenv("TZ", tz, 1);
+  } else if (current != nullptr) {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+// Whether |page| refuses this query for its length before running: the
+// dates pages answer at most 2047 bytes.
+bool too_long(const FramePage &page, const FrameRequest &request) {
+  return (std::strcmp(page.name, "kestrum") == 0 || std::strcmp(page.name, "bolvey") == 0) &&
+         request.query != nullptr && std::strlen(request.query) > 2047;
+}
+
+// Runs |page| into |fragment|, its picture after it. Returns the status.
+int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragment) {
+  use_time_zone(request.tz);
+  int result = page.page(fragment.stream, request);
+  if (result == kPageDone && page.has_figure)
+    write_figure(fragment.stream, page.name, request.query);
+  std::setlocale(LC_ALL, "C");
+  if (!fragment.finish()) return 500;
+  switch (result) {
+    case kPageDone:
+      return 200;
+    case kPageTooLong:
+      return 414;
+    case kPageNotFound:
+      return 404;
+    default:
+      return 500;
+  }
+}
+
+void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, bool head) {
+  bool cacheable = !page.changes_data;
+  if (head) {
+    if (too_long(page, request)) return write_error_response(out, 414, true);
+    return write_headers(out, find_status(200), cacheable, -1);
+  }
+  Buffer fragment;
+  int code = run_page(page, request, fragment);
+  if (code != 200) return write_error_response(out, code, false);
+  Buffer body;
+  write_document_head(body.stream, page.title);
+  std::fwrite(fragment.data, 1, fragment.size, body.stream);
+  write_document_tail(body.stream);
+  if (!body.finish()) return write_error_response(out, 500, false);
+  write_headers(out, find_status(200), cacheable, static_cast<long>(body.size));
+  std::fwrite(body.data, 1, body.size, out);
+}
+
+}  // namespace
+
+void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
+                   std::size_t count) {
+  const char *method = request.method != nullptr ? request.method : "GET";
+  bool head = std::strcmp(method, "HEAD") == 0;
+  const FramePage *page = find_page(request, pages, count);
+  if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
+  if (page == nullptr) return write_error_response(out, 404, head);
+  serve_page(out, *page, request, head);
+}
+
+void write_error_document(FILE *out, int status) { write_error_body(out, find_status(status)); }

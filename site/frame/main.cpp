@@ -1,0 +1,111 @@
+// The frame as the web server runs it. Started by a FastCGI server (its
+// standard input is then a listening socket), it serves request after
+// request; started as a CGI program, it serves the one request of its
+// environment and exits. Either way each request is served from the
+// directory the program lives in, the site's cgi-bin, so the guest book
+// finds "../data/".
+//   frame                     serve (CGI or FastCGI)
+//   frame --error-page CODE   write the site's error document for CODE
+//   frame --security-policy   write the Content-Security-Policy it sends
+#include <fcgiapp.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "site/frame/frame.h"
+
+namespace {
+
+// A descriptor of the directory that holds this program, or -1.
+int open_own_directory() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return -1;
+  path[length] = '\0';
+  char *slash = std::strrchr(path, '/');
+  if (slash == nullptr) return -1;
+  *slash = '\0';
+  return open(path[0] != '\0' ? path : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+using Lookup = const char *(*)(const char *name, void *context);
+
+FrameRequest read_request(Lookup lookup, void *context) {
+  FrameRequest request;
+  request.method = lookup("REQUEST_METHOD", context);
+  request.uri = lookup("REQUEST_URI", context);
+  request.path_info = lookup("PATH_INFO", context);
+  request.query = lookup("QUERY_STRING", context);
+  request.remote_addr = lookup("REMOTE_ADDR", context);
+  request.tz = lookup("TZ", context);
+  request.lc_all = lookup("LC_ALL", context);
+  request.lc_numeric = lookup("LC_NUMERIC", context);
+  request.lang = lookup("LANG", context);
+  request.now = std::time(nullptr);
+  return request;
+}
+
+const char *from_environment(const char *name, void *) { return std::getenv(name); }
+
+const char *from_parameters(const char *name, void *params) {
+  return FCGX_GetParam(name, static_cast<FCGX_ParamArray>(params));
+}
+
+// The response to |request| in memory, so it goes out in one write. False
+// when memory ran out.
+bool respond(const FrameRequest &request, char **data, std::size_t *size) {
+  FILE *out = open_memstream(data, size);
+  if (out == nullptr) return false;
+  serve_request(out, request, kSitePages, kSitePageCount);
+  bool ok = !std::ferror(out);
+  return std::fclose(out) == 0 && ok;
+}
+
+int serve_cgi(int directory) {
+  if (directory >= 0 && fchdir(directory) != 0) return 1;
+  char *data = nullptr;
+  std::size_t size = 0;
+  bool ok = respond(read_request(from_environment, nullptr), &data, &size);
+  ok = ok && std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+  std::free(data);
+  return ok ? 0 : 1;
+}
+
+// Serves until the server closes the socket. A client that has gone only
+// loses its own answer.
+int serve_fastcgi(int directory) {
+  std::signal(SIGPIPE, SIG_IGN);
+  if (FCGX_Init() != 0) return 1;
+  FCGX_Request connection;
+  FCGX_InitRequest(&connection, 0, 0);
+  while (FCGX_Accept_r(&connection) == 0) {
+    char *data = nullptr;
+    std::size_t size = 0;
+    if (directory >= 0 && fchdir(directory) != 0) {
+      FCGX_FPrintF(connection.out, "Status: 500 Internal Server Error\r\n\r\n");
+    } else if (respond(read_request(from_parameters, connection.envp), &data, &size)) {
+      FCGX_PutStr(data, static_cast<int>(size), connection.out);
+    }
+    std::free(data);
+    FCGX_Finish_r(&connection);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--error-page") == 0) {
+    write_error_document(stdout, std::atoi(argv[2]));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--security-policy") == 0)
+    return std::printf("%s\n", kSecurityPolicy) > 0 ? 0 : 1;
+  int directory = open_own_directory();
+  return FCGX_IsCGI() ? serve_cgi(directory) : serve_fastcgi(directory);
+}
