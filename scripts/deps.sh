@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and serving need, when
 # any is missing, and generates the en_US.UTF-8 locale. As root it runs
-# apt-get itself; otherwise it prints the command to run and fails. The web
-# server and curl are there for serving the site and its end-to-end test.
+# apt-get itself; otherwise it prints the command to run and fails.
+#   build: cmake, g++, ninja, GoogleTest, libfcgi (the frame's FastCGI
+#     mode), stb (chip images), expat (the figure tests' XML parser),
+#     Pillow (the pictures), clang with its fuzzer runtime
+#   serve and test: lighttpd, nginx, apache2, spawn-fcgi and multiwatch,
+#     the cgi-fcgi client, curl, Chromium with its driver and selenium
 set -euo pipefail
 
-packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils lighttpd curl)
+packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils
+  libfcgi-dev libfcgi-bin libstb-dev libexpat1-dev python3 python3-pil
+  clang libclang-rt-14-dev
+  lighttpd nginx apache2 spawn-fcgi multiwatch curl
+  chromium chromium-driver python3-selenium)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,8 +32,16 @@ fi
 
 if [[ ${#missing[@]} -gt 0 ]]; then
   export DEBIAN_FRONTEND=noninteractive
+  # The web servers' packages would start system services on port 80 (and
+  # fail on each other); the site runs its own servers, so keep them off.
+  policy=/usr/sbin/policy-rc.d
+  added_policy=
+  if [[ ! -e $policy ]]; then
+    printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && added_policy=1
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [[ -z $added_policy ]] || rm -f "$policy"
 fi
 
 if ! have_locale; then

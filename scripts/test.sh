@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+# The web servers live in /usr/sbin, which a normal user's PATH leaves out.
+export PATH=$PATH:/usr/sbin:/sbin
 
 dir=build
 flags=()
