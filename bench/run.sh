@@ -1,55 +1,170 @@
 #!/usr/bin/env bash
-# Measures what a request costs. Not part of the tests: numbers depend on
-# the machine, so they are read by a person, never asserted.
-#  1. Start-up and run time of every CGI program for one typical request,
-#     static (build/bin) against a dynamically linked build (build-dynamic),
-#     with hyperfine.
-#  2. Requests per second through the local web server with wrk.
-# Needs hyperfine and wrk (Debian packages of those names; installed here
-# when running as root).
+# Measures what a request costs and prints one Markdown table (the table of
+# docs/performance.md). Not part of the tests: the numbers depend on the
+# machine, so every figure is read against a baseline measured side by
+# side in the same run, never asserted.
+#  1. Every deliverable started directly, against the fully static no-op
+#     (bench/noop.cpp): median time, ratio, peak RSS (hyperfine).
+#  2. Requests/s and p99 latency through lighttpd, CGI mode and FastCGI
+#     mode, for roots, quindle and the guest book, against the static no-op
+#     CGI served by the same lighttpd (wrk).
+#  3. The guest book at 0, 10k, 100k and 1M logged words, against the bare
+#     "cut -d, -f2 | sort -bfu" pipeline on the same log.
+# Installs hyperfine and wrk when missing (as root).
+#   bench/run.sh [SECONDS-PER-WRK-RUN]      (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
+root=$PWD
+export PATH=$PATH:/usr/sbin:/sbin
+seconds=${1:-5}
+scripts/build.sh >/dev/null
 if ! command -v hyperfine >/dev/null || ! command -v wrk >/dev/null; then
   [[ $(id -u) -eq 0 ]] || { echo "install hyperfine and wrk first" >&2; exit 1; }
   apt-get install -y -qq --no-install-recommends hyperfine wrk >/dev/null
 fi
-cmake -S . -B build-dynamic -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSITE_STATIC=OFF -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-dynamic >/dev/null
+bin=$root/build/bin
 
-tree=$(mktemp -d)
-stop() {
-  if [[ -f $tree.pid ]]; then kill "$(cat "$tree.pid")" 2>/dev/null; sleep 0.5; rm -f "$tree.pid"; fi
-  rm -rf "$tree"
+work=$(mktemp -d)
+chmod 755 "$work"
+stop_server() {
+  if [[ -f $work/site/run/lighttpd.pid ]]; then
+    kill "$(cat "$work/site/run/lighttpd.pid")" 2>/dev/null || true
+    for _ in $(seq 50); do [[ -f $work/site/run/lighttpd.pid ]] || break; sleep 0.1; done
+    rm -f "$work/site/run/lighttpd.pid"
+  fi
 }
-trap stop EXIT
-mkdir -p "$tree/cgi-bin" "$tree/data"
-cd "$tree/cgi-bin"
-export LANG=en_US.UTF-8 TZ=America/New_York REMOTE_ADDR=127.0.0.1
+trap 'stop_server; rm -rf "$work"' EXIT
+rows=$work/rows.tsv
 
-requests=(
-  "kestrum|date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5"
-  "bolvey|date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021"
-  "roots|root=5&real=3&imaginary=4"
-  "across|r=Benchmark"
-  "across-earlier|r=Benchmark"
-  "circles|length=2&length_num=1&length_den=2&dimension=radius"
-  "quindle|month=3&day=14&year=2021"
+# row PART SUBJECT VALUE BASELINE RATIO RSS TARGET
+row() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$rows"; }
+
+# Peak resident set of one run of a command, in KiB.
+peak_rss() {
+  /usr/bin/python3 -c '
+import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$@"
+}
+
+# Median seconds of each command of a hyperfine JSON export, one a line.
+medians() {
+  /usr/bin/python3 -c '
+import json, sys
+for r in json.load(open(sys.argv[1]))["results"]: print(r["median"])' "$1"
+}
+
+ms() { awk -v s="$1" 'BEGIN { printf "%.3f ms", s * 1000 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# 1. Started directly, each next to the no-op in one hyperfine run.
+direct() {  # NAME TARGET COMMAND... (QUERY_STRING and the rest exported)
+  local name=$1 target=$2
+  shift 2
+  hyperfine -N --warmup 20 --runs 300 --export-json "$work/h.json" --output=null \
+    "$bin/bench_noop" "$*" >/dev/null
+  local times rss
+  mapfile -t times < <(medians "$work/h.json")
+  rss=$(peak_rss "$@")
+  row "started directly" "$name" "$(ms "${times[1]}")" "$(ms "${times[0]}")" \
+    "$(ratio "${times[1]}" "${times[0]}")" "$(awk -v k="$rss" 'BEGIN { printf "%.1f MiB", k / 1024 }')" \
+    "$target"
+}
+mkdir -p "$work/direct/cgi-bin" "$work/direct/data" "$work/chips"
+cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
+(
+  cd "$work/direct/cgi-bin"
+  export LANG=en_US.UTF-8 TZ=America/New_York REMOTE_ADDR=127.0.0.1 REQUEST_METHOD=GET
+  for entry in \
+    "kestrum|≤ 1.15×|date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5" \
+    "bolvey|≤ 1.15×|date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021" \
+    "roots|≤ 1.10×|root=5&real=3&imaginary=4" \
+    "circles|≤ 1.10×|length=2&length_num=1&length_den=2&dimension=radius" \
+    "quindle|≤ 1.10×|month=3&day=14&year=2021" \
+    "across|—|r=Benchmark" \
+    "across-earlier|—|r=Benchmark"; do
+    IFS='|' read -r name target query <<<"$entry"
+    export QUERY_STRING=$query REQUEST_URI="/cgi-bin/$name.pl?$query"
+    direct "$name" "$target" "$bin/$name"
+    direct "frame: $name.pl" "—" "$bin/frame"
+  done
+  cd "$work/chips"
+  direct tinctor "—" "$bin/tinctor"
 )
-for entry in "${requests[@]}"; do
-  name=${entry%%|*}
-  export QUERY_STRING=${entry#*|}
-  echo "== $name ($QUERY_STRING)"
-  hyperfine -N --warmup 20 --runs 300 --style basic --output=null \
-    -n static "$OLDPWD/build/bin/$name" -n dynamic "$OLDPWD/build-dynamic/bin/$name"
-done
-cd "$OLDPWD"
 
+# 2. Through lighttpd, the no-op CGI on the same server as the frame.
+noop_cgi() {
+  mkdir -p "$work/site/noop-bin"
+  cp "$bin/bench_noop" "$work/site/noop-bin/noop"
+  cat >>"$work/site/conf/lighttpd.conf" <<EOF
+alias.url += ("/noop-bin/" => site_dir + "/noop-bin/")
+\$HTTP["url"] =~ "^/noop-bin/" { cgi.assign = ("/noop" => "") }
+EOF
+}
+wrk_run() {  # PATH: prints "requests/s<TAB>p99"
+  wrk -t2 -c8 -d"${seconds}s" --latency "http://127.0.0.1:$port$1" |
+    awk '/Requests\/sec:/ { rps = $2 } $1 == "99%" { p99 = $2 } END { printf "%d\t%s\n", rps, p99 }'
+}
 port=$((20000 + RANDOM % 20000))
-site/start.sh "$tree/site" "$port" --daemon >/dev/null
-cp "$tree/site/lighttpd.pid" "$tree.pid"
-for path in "/cgi-bin/quindle.pl?month=3&day=14&year=2021" "/cgi-bin/across.pl?r=load"; do
-  echo "== wrk $path"
-  wrk -t2 -c8 -d10s "http://127.0.0.1:$port$path"
+for mode in cgi fastcgi; do
+  cmake --install build --prefix "$work/site" >/dev/null
+  SITE_TZ=UTC deploy/configure.sh "$work/site" "$port" "$mode"
+  noop_cgi
+  [[ $(id -u) -ne 0 ]] || chown -R www-data: "$work/site/data" "$work/site/run"
+  lighttpd -f "$work/site/conf/lighttpd.conf"
+  sleep 1
+  IFS=$'\t' read -r base base_p99 < <(wrk_run /noop-bin/noop)
+  row "lighttpd, $mode" "static no-op CGI" "$base req/s, p99 $base_p99" "" "1.00" "" ""
+  target="≥ 0.90× (calculators)"
+  [[ $mode == cgi ]] || target="≥ 5× (calculators)"
+  for path in "/cgi-bin/roots.pl?root=5&real=3&imaginary=4" \
+    "/cgi-bin/quindle.pl?month=3&day=14&year=2021" "/cgi-bin/across.pl?r=load"; do
+    IFS=$'\t' read -r rps p99 < <(wrk_run "$path")
+    name=${path#/cgi-bin/}
+    row "lighttpd, $mode" "${name%%\?*}" "$rps req/s, p99 $p99" "$base req/s" \
+      "$(ratio "$rps" "$base")" "" "$target"
+  done
+  stop_server
 done
+
+# 3. The guest book against the bare pipeline, on logs of growing size.
+make_log() {  # WORDS FILE: seeded words, a tenth of them repeated in another case
+  /usr/bin/python3 - "$1" "$2" <<'EOF'
+import random, sys
+n, path = int(sys.argv[1]), sys.argv[2]
+rng = random.Random(n)
+letters = "abcdefghijklmnopqrstuvwxyz"
+with open(path, "w") as log:
+    words = []
+    for i in range(n):
+        if words and rng.random() < 0.1:
+            word = rng.choice(words)
+        else:
+            word = "".join(rng.choice(letters) for _ in range(rng.randint(3, 12)))
+            words.append(word)
+        log.write("%06d, %s, 192.0.2.1, Mon Dec  7 12:00:00 2026\n" % (i + 1, word))
+EOF
+}
+tree=$work/book
+mkdir -p "$tree/cgi-bin" "$tree/data"
+cp "$bin/frame" "$tree/cgi-bin/frame"
+for words in 0 10000 100000 1000000; do
+  make_log "$words" "$tree/data/across.log"
+  printf '%06d\n\n' "$words" >"$tree/data/across.cnt"
+  (
+    cd "$tree/cgi-bin"
+    export REQUEST_METHOD=GET REQUEST_URI=/cgi-bin/across.pl QUERY_STRING=r=bench REMOTE_ADDR=127.0.0.1
+    runs=$((words >= 1000000 ? 5 : 20))
+    hyperfine --warmup 2 --runs "$runs" --export-json "$work/h.json" --output=null \
+      "cut -d, -f2 ../data/across.log | sort -bfu" "$tree/cgi-bin/frame" >/dev/null
+  )
+  mapfile -t times < <(medians "$work/h.json")
+  target="—"
+  [[ $words -lt 100000 ]] || target="≤ 0.50×"
+  row "guest book" "$words words" "$(ms "${times[1]}")" "$(ms "${times[0]}") (pipeline)" \
+    "$(ratio "${times[1]}" "${times[0]}")" "" "$target"
+done
+
+echo "| part | subject | measured | baseline | ratio | peak RSS | target |"
+echo "|---|---|---|---|---|---|---|"
+awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7 }' "$rows"
