@@ -1,9 +1,13 @@
 // Gregorian calendar arithmetic on broken-down dates (struct tm). The date
-// functions hand the calendar work to mktime: each normalises the caller's
-// record in place (out-of-range fields carried into the next larger unit,
-// tm_wday and tm_yday filled in, local time of the process's zone) and then
-// reads what mktime filled in. Calling them again on a normalised record
-// changes nothing.
+// functions normalise the caller's record in place: out-of-range fields are
+// carried into the next larger unit as mktime carries them (30 February
+// 2021 becomes 2 March), and tm_wday, tm_yday and the zone fields (tm_isdst,
+// tm_gmtoff, tm_zone, from mktime for the process's zone) are filled in.
+// The record keeps the local date and clock it states, in every zone: a
+// record for midnight stays midnight of that date, whatever daylight saving
+// it presumes and whatever the zone's offset did that day, even where the
+// zone skipped that clock time or the whole day. Calling them again on a
+// normalised record changes nothing.
 #ifndef CALENDAR_CALENDAR_H
 #define CALENDAR_CALENDAR_H
 
@@ -17,9 +21,13 @@ extern const char *const dow[7];
 int isLeapYear(int year);
 
 // Whole days from one date to the other, never negative, in either order.
-// Normalises |first|, then |second|. The count is taken from the two
-// normalised dates, so it does not depend on the zone's offset on either
-// date. Returns -1, leaving a record that cannot be normalised unchanged,
+// Normalises |first|, then |second|. The span is measured between the two
+// records' local clock readings, so a change of the zone's offset between
+// the dates (daylight saving, a new standard offset) does not move it; where
+// the offset is the same on both dates it is the elapsed time. A span that
+// falls short of whole days, by however little, counts one day fewer: two
+// midnights give the calendar's count, 00:00:01 to 00:00 two days later
+// gives 1. Returns -1, leaving a record that cannot be normalised unchanged,
 // when mktime fails on either record; saturates at INT_MAX.
 int daysBetween(struct tm *first, struct tm *second);
 

@@ -19,7 +19,7 @@ class CalendarInZone : public testing::TestWithParam<const char *> {
   ScopedTimeZone zone_{GetParam()};
 };
 
-// A record as the pages start one: midnight, daylight saving presumed off.
+// A record at midnight, daylight saving presumed off.
 struct tm record(int year, int month, int day) {
   struct tm date {};
   date.tm_year = year - 1900;
@@ -92,6 +92,57 @@ TEST_P(CalendarInZone, CountsWholeDaysInEitherOrder) {
   }
 }
 
+struct tm at(int year, int month, int day, int hour, int min, int sec) {
+  struct tm date = record(year, month, day);
+  date.tm_hour = hour;
+  date.tm_min = min;
+  date.tm_sec = sec;
+  return date;
+}
+
+// Records with clock times: the span is truncated to whole days, so one
+// second short of a whole number of days counts one day fewer.
+TEST_P(CalendarInZone, TruncatesASpanShortOfWholeDays) {
+  const struct {
+    const char *what;
+    struct tm a, b;
+    int days;
+  } cases[] = {
+      {"a second short of a day", at(2021, 1, 1, 0, 0, 1), at(2021, 1, 2, 0, 0, 0), 0},
+      {"a whole day between clock times", at(2021, 1, 1, 0, 0, 1), at(2021, 1, 2, 0, 0, 1), 1},
+      {"a second past two days", at(2021, 1, 1, 23, 59, 59), at(2021, 1, 4, 0, 0, 0), 2},
+      {"a second short, over a spring change", at(2021, 1, 1, 12, 0, 0), at(2021, 7, 1, 11, 59, 59),
+       180},
+      {"a second short, over an autumn change", at(2021, 7, 1, 12, 0, 0),
+       at(2022, 1, 1, 11, 59, 59), 183},
+      {"a second short, from local mean time", at(1890, 1, 1, 0, 0, 1), at(1930, 1, 1, 0, 0, 0),
+       14608},
+      {"clock fields carried into days", at(2021, 1, 1, 47, 59, 59), record(2021, 1, 1), 1},
+      {"negative seconds carried back", at(2021, 1, 3, 0, 0, -1), record(2021, 1, 1), 1},
+  };
+  for (const auto &c : cases) {
+    struct tm a = c.a, b = c.b;
+    EXPECT_EQ(daysBetween(&a, &b), c.days) << c.what;
+    EXPECT_EQ(daysBetween(&b, &a), c.days) << c.what << ", swapped";
+  }
+}
+
+// Whatever daylight saving a record presumes, it keeps the date and clock
+// it states.
+TEST_P(CalendarInZone, KeepsTheStatedDateAndClock) {
+  for (int isdst : {-1, 0, 1}) {
+    for (int month : {1, 7}) {
+      struct tm date = record(2021, month, 1);
+      date.tm_isdst = isdst;
+      EXPECT_GE(quindle(&date), 1);
+      EXPECT_EQ(date.tm_mon + 1, month) << "isdst " << isdst;
+      EXPECT_EQ(date.tm_mday, 1) << "isdst " << isdst << ", month " << month;
+      EXPECT_EQ(date.tm_hour * 3600 + date.tm_min * 60 + date.tm_sec, 0)
+          << "isdst " << isdst << ", month " << month;
+    }
+  }
+}
+
 // Every day of two centuries against the chrono calendar types.
 TEST_P(CalendarInZone, AgreesWithChronoOnEveryDay) {
   const chr::sys_days last = chr::sys_days{chr::year{2099} / 12 / 31};
@@ -125,12 +176,22 @@ TEST_P(CalendarInZone, AgreesWithChronoOnRandomSpans) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kTestZones), [](const auto &info) {
+std::string zoneName(const testing::TestParamInfo<const char *> &info) {
   std::string name = info.param;
   for (char &c : name)
     if (c == '/') c = '_';
   return name;
-});
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, CalendarInZone, testing::ValuesIn(kTestZones), zoneName);
+
+// Winter time marked as daylight saving (Dublin), daylight saving taken
+// back for a month (Casablanca), both in turn (Windhoek), and a day skipped
+// whole (Apia, 30 December 2011).
+INSTANTIATE_TEST_SUITE_P(OddZones, CalendarInZone,
+                         testing::Values("Europe/Dublin", "Africa/Casablanca", "Africa/Windhoek",
+                                         "Pacific/Apia"),
+                         zoneName);
 
 // Dates mktime cannot represent: no answer, and the record keeps its fields.
 TEST(CalendarUnrepresentable, AnswersMinusOneAndKeepsTheRecord) {

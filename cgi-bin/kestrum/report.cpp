@@ -27,10 +27,12 @@ void readFields(DatesForm *fields, const char *form) {
   get_var(fields->rate, "rate", form);
 }
 
-// A record at midnight with daylight saving presumed off, so that after
-// normalisation every date stands for midnight standard time.
+// A record at local midnight, daylight saving left to mktime: after
+// normalisation it stands for midnight of the date entered in any zone,
+// also where winter time is the zone's daylight saving.
 struct tm midnightRecord() {
   struct tm record {};
+  record.tm_isdst = -1;
   record.tm_zone = "UTC";
   return record;
 }

@@ -34,8 +34,8 @@ enum DateRule {
 
 // One date of the form. |valid| when its field is given, parses and can be
 // normalised (and, for the second date, the first is valid); then |record|
-// holds the normalised date (midnight standard time of the local zone) and
-// |weekday| (0 = Sunday) and |yearDay| (1 = 1 January) its answers.
+// holds the normalised date (local midnight of the date entered, carried)
+// and |weekday| (0 = Sunday) and |yearDay| (1 = 1 January) its answers.
 struct DateAnswer {
   bool valid;
   struct tm record;
