@@ -12,14 +12,16 @@
 inline constexpr std::size_t kChipNameMax = 248;
 
 // Reads the colour list |list| and writes one chip line per record to
-// |output|, in list order. The list is opened first, so a list that cannot
-// be opened leaves |output| untouched; otherwise |output| is created or
-// emptied. A record that cannot be read whole (a component that is not a
-// decimal int, a list ending inside a record, a name longer than
-// kChipNameMax bytes) ends the conversion: the lines before it stay in
-// |output|. Every failure (open, create, read, malformed record, write or
-// close) is reported on |err| with the file's name. Returns true when the
-// whole list was converted and |output| written and closed without error.
+// |output|, in list order, the name HTML-escaped (& < > " '). The lines go
+// to a new temporary file beside |output| (never following a link), which
+// is flushed to the disk and renamed over |output| once complete: a list
+// that cannot be opened, or a write, flush or rename that fails, leaves the
+// previous |output| as it was, and the temporary file is removed. A record
+// that cannot be read whole (a component that is not a decimal int, a list
+// ending inside a record, a name longer than kChipNameMax bytes) or a read
+// error ends the conversion: |output| then holds the lines before it.
+// Every failure is reported on |err| with the file's name. Returns true when
+// the whole list was converted and |output| replaced without error.
 bool convert_list(const char *list, const char *output, FILE *err);
 
 // Converts "rgbp.txt" to "rgb", then "grayp.txt" to "gray", in the working

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ std::string chip(const std::string &hex, const std::string &decimal, const std::
   return "<div class=\"chip\">#" + hex + " " + decimal + " <img src=\"/images/chips/png/" + name +
          ".png\" alt=\"/images/chips/png/" + name + ".png\" /> <a href=\"/images/chips/bmp/" +
          name + ".bmp\">" + name + "</a></div>\n";
+}
+
+std::string repeat(const std::string &text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
 }
 
 const std::string kName248(248, 'n');
@@ -53,6 +60,14 @@ const Conversion kConversions[] = {
     {"name right after a number", "1 2 3name\n", chip("010203", "1 2 3", "name")},
     {"248-byte name fits", "1 2 3 " + kName248 + "\n", chip("010203", "1 2 3", kName248)},
     {"248-byte name at end of list", "1 2 3 " + kName248, chip("010203", "1 2 3", kName248)},
+    {"twenty digits with leading zeros",
+     "00000000000000000255 -0000000000000000001 +0000000000000000016 z",
+     chip("ffffffffff10", "255 -1 16", "z")},
+    // the name is escaped wherever the line writes it
+    {"markup in a name", "1 2 3 a\"<b>&'c\n",
+     chip("010203", "1 2 3", "a&quot;&lt;b&gt;&amp;&#39;c")},
+    {"248 quotes fill the escaped name", "1 2 3 " + std::string(248, '"'),
+     chip("010203", "1 2 3", repeat("&quot;", 248))},
 };
 
 TEST(TinctorConvert, WritesOneChipLinePerRecordToBothFiles) {
@@ -160,22 +175,31 @@ const Failure kFailures[] = {
      malformed("rgbp.txt", 1, "a component is out of range") +
          malformed("grayp.txt", 1, "a component is out of range"),
      {{"rgb", kFile, ""}, {"gray", kFile, ""}}},
-    {"full disk on close",
-     {{"rgbp.txt", kFile, kOrange}, {"rgb", kLink, "/dev/full"}, {"grayp.txt", kFile, kOrange}},
-     "tinctor: cannot write rgb: No space left on device\n",
-     {{"gray", kFile, kOrangeChip}}},
-    {"full disk while writing, reported once",
-     {{"rgbp.txt", kFile, kOrange},
-      {"grayp.txt", kFile, many_records()},
-      {"gray", kLink, "/dev/full"}},
-     "tinctor: cannot write gray: No space left on device\n",
-     {{"rgb", kFile, kOrangeChip}}},
+    {"list ends after one component",
+     {{"rgbp.txt", kFile, "7"}, {"grayp.txt", kFile, kOrange + "7\n"}},
+     malformed("rgbp.txt", 1, "the list ends inside the record") +
+         malformed("grayp.txt", 2, "the list ends inside the record"),
+     {{"rgb", kFile, ""}, {"gray", kFile, kOrangeChip}}},
+    {"component of twenty digits",
+     {{"rgbp.txt", kFile, "12345678901234567890 0 0 big\n"},
+      {"grayp.txt", kFile, "0 0 -99999999999999999999 small\n"}},
+     malformed("rgbp.txt", 1, "a component is out of range") +
+         malformed("grayp.txt", 1, "a component is out of range"),
+     {{"rgb", kFile, ""}, {"gray", kFile, ""}}},
     // "gray" is read as a list only if "rgb" was flushed before it was opened
     {"rgb closed before grayp.txt is read",
      {{"rgbp.txt", kFile, kOrange}, {"grayp.txt", kLink, "rgb"}},
      malformed("grayp.txt", 1, "a component is not a number"),
      {{"rgb", kFile, kOrangeChip}, {"gray", kFile, ""}}},
 };
+
+// Temporary files left in |dir|.
+int temporaries(const TempDir &dir) {
+  int count = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(dir.path()))
+    count += entry.path().filename().string().find(".tmp.") != std::string::npos;
+  return count;
+}
 
 void make(const TempDir &dir, const Entry &e) {
   std::string path = dir / e.path;
@@ -202,7 +226,63 @@ TEST(TinctorFailure, ReportsOnStderrAndGoesOnWithTheOtherPair) {
       else
         EXPECT_EQ(read_file(dir / e.path), e.content) << f.what << ": " << e.path;
     }
+    EXPECT_EQ(temporaries(dir), 0) << f.what;
   }
+}
+
+// ---- output files are replaced whole ----
+
+// A file size limit of one 512-byte block (SIGXFSZ ignored) makes writing
+// "rgb" fail as a full disk would, while "gray" fits.
+TEST(TinctorReplace, AFailedWriteLeavesThePreviousFile) {
+  const struct {
+    const char *what;
+    std::string list;
+  } cases[] = {
+      {"fails while writing, reported once", many_records()},
+      {"fails when flushed at the end", repeat("1 2 3 name\n", 5)},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    write_file(dir / "rgbp.txt", c.list);
+    write_file(dir / "grayp.txt", kOrange);
+    write_file(dir / "rgb", "previous rgb\n");
+    write_file(dir / "gray", "previous gray\n");
+    ProgramResult r = run_program(
+        "/bin/sh",
+        ProgramRun{{},
+                   dir.path(),
+                   {"-c", "trap '' XFSZ; ulimit -f 1 && exec \"$0\"", bin_path("tinctor")},
+                   {}});
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_EQ(r.err, "tinctor: cannot write rgb: File too large\n") << c.what;
+    EXPECT_EQ(read_file(dir / "rgb"), "previous rgb\n") << c.what;
+    EXPECT_EQ(read_file(dir / "gray"), kOrangeChip) << c.what;
+    EXPECT_EQ(temporaries(dir), 0) << c.what;
+  }
+}
+
+// A link at an output's name, or at the temporary's, is never written
+// through: the output link is replaced by the new file, and a name already
+// taken is passed over.
+TEST(TinctorReplace, FollowsNoLink) {
+  TempDir dir;
+  write_file(dir / "rgbp.txt", kOrange);
+  write_file(dir / "elsewhere", "keep me\n");
+  ASSERT_EQ(symlink((dir / "elsewhere").c_str(), (dir / "rgb").c_str()), 0);
+  const std::string taken = dir / ("rgb.tmp." + std::to_string(getpid()) + ".0");
+  ASSERT_EQ(symlink((dir / "victim").c_str(), taken.c_str()), 0);
+  std::string err = capture([&](FILE *out) {
+    EXPECT_TRUE(convert_list((dir / "rgbp.txt").c_str(), (dir / "rgb").c_str(), out));
+  });
+  EXPECT_EQ(err, "");
+  struct stat st;
+  ASSERT_EQ(lstat((dir / "rgb").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(read_file(dir / "rgb"), kOrangeChip);
+  EXPECT_EQ(read_file(dir / "elsewhere"), "keep me\n");
+  EXPECT_FALSE(file_exists(dir / "victim"));
+  EXPECT_EQ(lstat(taken.c_str(), &st), 0) << "someone else's file is left alone";
 }
 
 // ---- help text ----
