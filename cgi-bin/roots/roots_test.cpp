@@ -89,6 +89,15 @@ const PageCase kSixteenI = {
     "4",
     {"1.84776+0.76537i", "-0.76537+1.84776i", "-1.84776-0.76537i", "0.76537-1.84776i"}};
 
+const PageCase kMinusSixteenI = {
+    "",
+    "0.000000-16.000000i",
+    "16.000000",
+    "-1.570796 radians (-90.000000&deg;)",
+    kRight,
+    "4",
+    {"1.84776-0.76537i", "0.76537+1.84776i", "-1.84776+0.76537i", "-0.76537-1.84776i"}};
+
 PageCase with(const PageCase &base, std::optional<std::string> query) {
   PageCase c = base;
   c.query = std::move(query);
@@ -142,6 +151,25 @@ const PageCase kPages[] = {
      "3",
      {"0.29052+1.08422i", "-1.08421-0.29051i", "0.79370-0.79370i"}},
     with(kSixteenI, "root=4&real=0&imaginary=16"),
+    // straight down: theta is -pi/2, and the list starts at theta / n
+    {"root=2&real=0&imaginary=-4",
+     "0.000000-4.000000i",
+     "4.000000",
+     "-1.570796 radians (-90.000000&deg;)",
+     kHalf,
+     "",
+     {"1.41421-1.41421i", "-1.41421+1.41421i"}},
+    with(kMinusSixteenI, "root=4&real=0&imaginary=-16"),
+    {"root=4&real=-0&imaginary=-16",  // -0 is not left of the axis
+     "-0.000000-16.000000i", kMinusSixteenI.modulus, kMinusSixteenI.theta, kMinusSixteenI.delta,
+     "4", kMinusSixteenI.items},
+    {"root=-2&real=0&imaginary=-4",
+     "0.000000-4.000000i",
+     "4.000000",
+     "-1.570796 radians (-90.000000&deg;)",
+     "-3.141593 radians (-180.000000&deg;)",
+     "-2",
+     {"0.35355+0.35355i"}},
     // a large modulus shows the single-precision storage of every record
     {"root=3&real=-1e9&imaginary=1e9",
      "-1000000000.000000+1000000000.000000i",
