@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "formlib/formlib.h"
@@ -43,9 +44,7 @@ const Lookup kLookups[] = {
     {"a=1&=2", "", 1, "2"},
 };
 
-void PrintTo(const Lookup &c, std::ostream *os) {
-  *os << c.name << " in \"" << c.form << '"';
-}
+void PrintTo(const Lookup &c, std::ostream *os) { *os << c.name << " in \"" << c.form << '"'; }
 
 class GetVarLookup : public testing::TestWithParam<Lookup> {};
 
@@ -80,6 +79,28 @@ TEST(GetVar, CutsAValueToTheFieldBuffer) {
   EXPECT_EQ(get_var(exact, "w", form.c_str()), 1);
   EXPECT_EQ(get_var(exact, sizeof exact, "v", "v=abc"), 3);
   EXPECT_STREQ(exact, "abc");
+}
+
+// Values around the buffer's capacity, at the end of the form and before
+// another pair; the bytes past the buffer are never touched.
+TEST(GetVar, FillsTheBufferToItsLastByte) {
+  const struct {
+    std::size_t cap, length, result;
+  } cases[] = {
+      {8, 6, 6}, {8, 7, 7}, {8, 8, 7}, {8, 9, 7}, {256, 255, 255}, {256, 256, 255}, {256, 257, 255},
+  };
+  for (const auto &c : cases) {
+    const std::string value(c.length, 'v');
+    for (const std::string &form : {"f=" + value, "f=" + value + "&g=1"}) {
+      char buffer[300];
+      std::memset(buffer, '#', sizeof buffer);
+      EXPECT_EQ(get_var(buffer, c.cap, "f", form.c_str()), static_cast<int>(c.result))
+          << c.length << " bytes into " << c.cap << ", " << form.substr(c.length + 2);
+      EXPECT_EQ(std::string(buffer), value.substr(0, c.result)) << c.length << " into " << c.cap;
+      EXPECT_EQ(std::string(buffer + c.cap, sizeof buffer - c.cap), std::string(300 - c.cap, '#'))
+          << c.length << " bytes into " << c.cap << ": written past the buffer";
+    }
+  }
 }
 
 TEST(GetVar, SearchesOnlyTheFirst2047Bytes) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "formlib/formlib.h"
@@ -69,7 +72,10 @@ TEST(QeldGetline, EndsAtLfOrEotDropsCrAndCutsAtCapacity) {
     std::vector<Line> lines;
   } cases[] = {
       {"abc\r\ndefghij\n", 5, {{"abc", 0}, {"defg", 0}, {"ij", 0}, {"", 1}}},
-      {"ab\x04" "cd", 16, {{"ab", 0}, {"cd", 1}}},
+      {"ab\x04"
+       "cd",
+       16,
+       {{"ab", 0}, {"cd", 1}}},
       {"a\rb\r\rc\n", 16, {{"ab\rc", 0}, {"", 1}}},
       {"last", 16, {{"last", 1}}},
       {"xyz", 1, {{"", 0}, {"", 0}, {"", 0}, {"", 1}}},
@@ -92,6 +98,33 @@ TEST(QeldGetline, AFailingStreamEndsTheLine) {
   EXPECT_EQ(qeld_getline(line, sizeof line, f), 1);
   EXPECT_STREQ(line, "");
   std::fclose(f);
+}
+
+// A destination whose writes fail: the copy stops there instead of
+// draining (or, from an endless source, spinning on) the source.
+TEST(SendFd, StopsOnAWriteError) {
+  const std::string bytes(1 << 20, 'x');
+  void (*const previous)(int) = std::signal(SIGPIPE, SIG_IGN);
+  for (const char *what : {"full device", "full device, unbuffered", "pipe without a reader"}) {
+    FILE *to = nullptr;
+    if (std::strcmp(what, "pipe without a reader") == 0) {
+      int ends[2];
+      ASSERT_EQ(pipe(ends), 0);
+      close(ends[0]);
+      to = fdopen(ends[1], "w");
+    } else {
+      to = std::fopen("/dev/full", "w");
+      if (std::strstr(what, "unbuffered")) std::setvbuf(to, nullptr, _IONBF, 0);
+    }
+    ASSERT_NE(to, nullptr) << what;
+    FILE *from = stream_of(bytes);
+    send_fd(from, to);
+    EXPECT_TRUE(std::ferror(to)) << what;
+    EXPECT_LT(std::ftell(from), 65536L) << what << ": went on reading after the failure";
+    std::fclose(from);
+    std::fclose(to);
+  }
+  std::signal(SIGPIPE, previous);
 }
 
 TEST(SendFd, CopiesEveryByte) {
