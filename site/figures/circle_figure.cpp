@@ -1,0 +1,151 @@
+// The circle figure: the circle to scale with the length entered, radius or
+// diameter, as a labelled line, and the measures the page prints beside it.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cgi-bin/circles/measures.h"
+#include "formlib/formlib.h"
+#include "site/figures/figure_parts.h"
+#include "site/figures/svg.h"
+
+namespace {
+
+constexpr int kWidth = 600, kHeight = 330;
+constexpr double kCx = 175, kCy = 160;  // the centre
+constexpr double kRadius = 140;         // pixels of the circle drawn for any radius but 0
+constexpr double kColumn = 345;         // left edge of the measures
+constexpr double kBarY = 318;           // the scale bar
+
+// The request as the circle page reads it: its fields raw, in its buffers,
+// its fraction rule and its error. The page keeps this reading private, so
+// it is repeated here to the letter; the figure test holds the two to the
+// same error decision.
+struct CircleRequest {
+  bool isRadius;  // "dimension" starts with "r"; otherwise the diameter
+  bool error;     // the page shows the fraction error and no measures
+  double radius;
+};
+
+CircleRequest readCircle(const char *query) {
+  char form[2048];
+  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  char dimension[9], length[256], num[256], den[256];
+  get_var(dimension, "dimension", form);
+  get_var(length, "length", form);
+  const bool hasNum = get_var(num, "length_num", form) > 0;
+  const bool hasDen = get_var(den, "length_den", form) > 0;
+  CircleRequest c{dimension[0] == 'r', false, 0.0};
+  double value = 0.0;
+  if (!hasNum && !hasDen) {
+    value = std::atof(length);
+  } else if (!hasNum || !hasDen || std::atof(den) == 0.0) {
+    c.error = true;
+  } else {
+    value = std::atof(length) + std::atof(num) / std::atof(den);
+  }
+  c.radius = c.isRadius ? value : value / 2;
+  return c;
+}
+
+// |value| as the page's result block prints it (whole part, sixteenths and
+// three decimals, in the process's locale), without the outer blanks.
+bool measureText(char *dest, std::size_t cap, double value) {
+  char *data = nullptr;
+  std::size_t size = 0;
+  FILE *memory = open_memstream(&data, &size);
+  if (memory == nullptr) return false;
+  fractionAndDecimal(memory, buffer, value);
+  const bool ok = std::fclose(memory) == 0 && data != nullptr;
+  if (ok) {
+    const char *start = data + std::strspn(data, " ");
+    std::size_t length = std::strlen(start);
+    while (length > 0 && start[length - 1] == ' ') --length;
+    std::snprintf(dest, cap, "%.*s", static_cast<int>(length), start);
+  }
+  std::free(data);
+  return ok;
+}
+
+// The page's texts for the length entered, the area and the circumference.
+// A value of 1e300 prints 301 digits, so each has room for that.
+struct CircleTexts {
+  char length[400], area[400], circumference[400];
+};
+
+bool measureTexts(CircleTexts *t, const CircleRequest &c) {
+  return measureText(t->length, sizeof t->length, c.isRadius ? c.radius : c.radius + c.radius) &&
+         measureText(t->area, sizeof t->area, circleArea(c.radius)) &&
+         measureText(t->circumference, sizeof t->circumference, circleCircumference(c.radius));
+}
+
+// The circle, kRadius pixels for any radius but 0, and the radius (centre to
+// the right) or the diameter (left to right through the centre) as a line.
+void drawCircle(FILE *out, const CircleRequest &c, double radiusPx) {
+  std::fprintf(out,
+               "<circle class=\"fig-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
+               "stroke=\"currentColor\" stroke-width=\"2\"/>\n"
+               "<circle class=\"fig-centre\" cx=\"%.0f\" cy=\"%.0f\" r=\"3\" "
+               "fill=\"currentColor\"/>\n",
+               kCx, kCy, radiusPx, kCx, kCy);
+  const double from = c.isRadius ? kCx : kCx - radiusPx;
+  std::fprintf(out,
+               "<line class=\"fig-measure\" x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
+               "stroke=\"currentColor\" stroke-width=\"2\"/>\n",
+               from, kCy, kCx + radiusPx, kCy);
+  svg_text(out, "fig-measure-label", (from + kCx + radiusPx) / 2, kCy - 8, "middle",
+           c.isRadius ? "radius" : "diameter");
+}
+
+// A bar of |unit| in the circle's scale, with its length written beside it.
+void drawScaleBar(FILE *out, double unit, double unitPx) {
+  std::fprintf(out,
+               "<line class=\"fig-scale\" x1=\"20\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
+               "stroke=\"currentColor\" stroke-width=\"3\"/>\n",
+               kBarY, 20 + unitPx, kBarY);
+  char label[32];
+  std::snprintf(label, sizeof label, "%g", unit);
+  svg_text(out, "fig-scale-label", 28 + unitPx, kBarY + 4, "start", label);
+}
+
+void drawMeasures(FILE *out, const CircleRequest &c, const CircleTexts &t) {
+  svg_text(out, "fig-label-head", kColumn, 70, "start", c.isRadius ? "Radius" : "Diameter");
+  svg_text(out, "fig-measure-value", kColumn, 90, "start", t.length);
+  svg_text(out, "fig-label-head", kColumn, 130, "start", "Area");
+  svg_text(out, "fig-measure-value", kColumn, 150, "start", t.area);
+  svg_text(out, "fig-label-head", kColumn, 190, "start", "Circumference");
+  svg_text(out, "fig-measure-value", kColumn, 210, "start", t.circumference);
+}
+
+}  // namespace
+
+bool circle_figure(FILE *out, const char *query) {
+  const CircleRequest c = readCircle(query);
+  if (c.error || !std::isfinite(c.radius)) return false;
+  const double size = std::fabs(c.radius);
+  if (size != 0 && !drawable_extent(size)) return false;
+  CircleTexts t;
+  if (!measureTexts(&t, c)) return false;
+
+  CNumbers numbers;
+  if (!numbers.ok()) return false;
+  const double unit = size == 0 ? 1 : nice_step(size);
+  const double unitPx = size == 0 ? kRadius : kRadius * unit / size;
+  const char *entered = c.isRadius ? "radius" : "diameter";
+  char title[512], desc[1536], caption[1536];
+  std::snprintf(title, sizeof title, "A circle of %s %s", entered, t.length);
+  std::snprintf(desc, sizeof desc,
+                "A circle drawn to scale with its %s as a line; the scale bar is %g long. "
+                "Area %s square units, circumference %s units.",
+                entered, unit, t.area, t.circumference);
+  std::snprintf(caption, sizeof caption,
+                "Circle of %s %s: area %s square units, circumference %s units.", entered, t.length,
+                t.area, t.circumference);
+  open_figure(out, "circles", kWidth, kHeight, title, desc);
+  drawCircle(out, c, size == 0 ? 0 : kRadius);
+  drawScaleBar(out, unit, unitPx);
+  drawMeasures(out, c, t);
+  close_figure(out, caption);
+  return true;
+}

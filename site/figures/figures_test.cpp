@@ -1,0 +1,492 @@
+#include "site/figures/figures.h"
+
+#include <expat.h>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cgi-bin/circles/circles.h"
+#include "cgi-bin/roots/roots.h"
+
+namespace {
+
+// ---- helpers: draw a figure, parse it as XML, pin the time zone ----
+
+struct Element {
+  std::string name;
+  std::map<std::string, std::string> attrs;
+  std::string text;  // character data directly inside
+};
+
+struct Parsed {
+  std::vector<Element> elements;  // in document order
+  std::vector<std::size_t> open;  // indexes of the elements being read
+};
+
+void onStart(void *data, const XML_Char *name, const XML_Char **attrs) {
+  auto *p = static_cast<Parsed *>(data);
+  Element e{name, {}, {}};
+  for (int i = 0; attrs[i] != nullptr; i += 2) e.attrs[attrs[i]] = attrs[i + 1];
+  p->open.push_back(p->elements.size());
+  p->elements.push_back(e);
+}
+
+void onEnd(void *data, const XML_Char *) { static_cast<Parsed *>(data)->open.pop_back(); }
+
+void onText(void *data, const XML_Char *s, int len) {
+  auto *p = static_cast<Parsed *>(data);
+  if (!p->open.empty()) p->elements[p->open.back()].text.append(s, len);
+}
+
+// The figure's elements, or nullopt (with the reason as a test failure)
+// when it is not well-formed XML.
+std::optional<std::vector<Element>> parse(const std::string &xml) {
+  Parsed parsed;
+  XML_Parser parser = XML_ParserCreate("UTF-8");
+  XML_SetUserData(parser, &parsed);
+  XML_SetElementHandler(parser, onStart, onEnd);
+  XML_SetCharacterDataHandler(parser, onText);
+  const bool ok = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_OK;
+  if (!ok)
+    ADD_FAILURE() << XML_ErrorString(XML_GetErrorCode(parser)) << " at line "
+                  << XML_GetCurrentLineNumber(parser) << " of\n"
+                  << xml.substr(0, 2000);
+  XML_ParserFree(parser);
+  if (!ok) return std::nullopt;
+  return parsed.elements;
+}
+
+// What write_figure wrote, and whether it said it drew a figure.
+struct Drawn {
+  bool drawn;
+  std::string out;
+};
+
+Drawn draw(const char *program, const char *query) {
+  char *data = nullptr;
+  std::size_t size = 0;
+  FILE *out = open_memstream(&data, &size);
+  const bool drawn = write_figure(out, program, query);
+  std::fclose(out);
+  Drawn d{drawn, std::string(data, size)};
+  std::free(data);
+  return d;
+}
+
+std::vector<const Element *> byClass(const std::vector<Element> &all, const std::string &cls) {
+  std::vector<const Element *> found;
+  for (const Element &e : all) {
+    auto at = e.attrs.find("class");
+    if (at != e.attrs.end() && at->second == cls) found.push_back(&e);
+  }
+  return found;
+}
+
+double num(const Element &e, const char *attr) { return std::stod(e.attrs.at(attr)); }
+
+// Sets TZ for the life of the object, then restores it.
+class PinnedZone {
+ public:
+  explicit PinnedZone(const char *zone) {
+    if (const char *tz = std::getenv("TZ")) saved_ = tz;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~PinnedZone() {
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+template <class Case>
+std::string caseName(const testing::TestParamInfo<Case> &info) {
+  return info.param.name;
+}
+
+// ---- every figure: well-formed, labelled, sized, no styles or scripts ----
+
+struct FigureCase {
+  const char *name, *program, *query;
+};
+
+void PrintTo(const FigureCase &c, std::ostream *os) { *os << c.name; }
+
+const FigureCase kFigures[] = {
+    {"roots_cube_of_8", "roots", "root=3&real=8&imaginary=0"},
+    {"roots_zero_says_so", "roots", ""},
+    {"roots_beyond_bound_says_so", "roots", "root=10001&real=1"},
+    {"roots_overflow_says_so", "roots", "root=3&real=1e999"},
+    {"roots_ten_thousand", "roots", "root=10000&real=1&imaginary=1"},
+    {"circles_fraction", "circles", "length=2&length_num=1&length_den=2&dimension=radius"},
+    {"circles_huge", "circles", "length=1e300&dimension=radius"},
+    {"quindle_date", "quindle", "month=3&day=14&year=2021"},
+    {"kestrum_html", "kestrum", "date1=1/1/2021&date2=7/1/2021&html=1"},
+    {"bolvey_hostile_text", "bolvey",
+     "date1=1/1/21%01%FF%EF%BF%BE%3Cb%3E%22'&date2=1/2/21%ED%A0%80x"},
+    {"bolvey_long_text", "bolvey", "date1=1/1/21aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa&date2=3/4/99"},
+};
+
+class EveryFigure : public testing::TestWithParam<FigureCase> {};
+
+TEST_P(EveryFigure, IsWellFormedLabelledAndUnstyled) {
+  PinnedZone zone("UTC");
+  const Drawn d = draw(GetParam().program, GetParam().query);
+  ASSERT_TRUE(d.drawn);
+  auto parsed = parse(d.out);
+  ASSERT_TRUE(parsed);
+  const std::vector<Element> &all = *parsed;
+  ASSERT_GE(all.size(), 4u);
+  EXPECT_EQ(all[0].name, "figure");
+  EXPECT_EQ(all[0].attrs.at("class"), "answer-figure");
+  const Element &svg = all[1];
+  ASSERT_EQ(svg.name, "svg");
+  EXPECT_EQ(svg.attrs.at("role"), "img");
+  int width = 0, height = 0;
+  ASSERT_EQ(std::sscanf(svg.attrs.at("viewBox").c_str(), "0 0 %d %d", &width, &height), 2);
+  EXPECT_LE(width, 600);
+  EXPECT_LE(height, 400);
+  EXPECT_EQ(all[2].name, "title");
+  EXPECT_EQ(svg.attrs.at("aria-labelledby"), all[2].attrs.at("id"));
+  EXPECT_FALSE(all[2].text.empty());
+  EXPECT_EQ(all[3].name, "desc");
+  EXPECT_EQ(svg.attrs.at("aria-describedby"), all[3].attrs.at("id"));
+  EXPECT_EQ(all.back().name, "figcaption");
+  EXPECT_FALSE(all.back().text.empty());
+  for (const Element &e : all) {
+    EXPECT_NE(e.name, "style");
+    EXPECT_NE(e.name, "script");
+    EXPECT_EQ(e.attrs.count("style"), 0u) << e.name;
+    for (const auto &[attr, value] : e.attrs) EXPECT_NE(attr.rfind("on", 0), 0u) << attr;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Figures, EveryFigure, testing::ValuesIn(kFigures), caseName<FigureCase>);
+
+TEST(FigureText, VisitorTextIsEscapedCleanedAndCut) {
+  PinnedZone zone("UTC");
+  auto parsed = parse(draw("bolvey", kFigures[9].query).out);
+  ASSERT_TRUE(parsed);
+  auto labels = byClass(*parsed, "fig-date-label");
+  ASSERT_EQ(labels.size(), 2u);
+  EXPECT_EQ(labels[0]->text, "Date 1: 1/1/21\uFFFD\uFFFD\uFFFD<b>\"'");
+  EXPECT_EQ(labels[1]->text, "Date 2: 1/2/21\uFFFD\uFFFD\uFFFDx");
+  parsed = parse(draw("bolvey", kFigures[10].query).out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(byClass(*parsed, "fig-date-label")[0]->text, "Date 1: 1/1/21aaaaaaaaaaaaaaaaaa\u2026");
+}
+
+// ---- no figure: nothing written ----
+
+struct NoFigureCase {
+  const char *name, *program, *query;
+};
+
+void PrintTo(const NoFigureCase &c, std::ostream *os) { *os << c.name; }
+
+const NoFigureCase kNoFigures[] = {
+    {"unknown_program", "across", "r=Hello"},
+    {"kestrum_text_mode", "kestrum", "date1=1/1/2021&date2=7/1/2021"},
+    {"kestrum_html_not_first", "kestrum", "date1=1/1/2021&date2=7/1/2021&html=01"},
+    {"kestrum_one_date", "kestrum", "date1=1/1/2021&html=1"},
+    {"bolvey_bad_first_date", "bolvey", "date1=13/1/21&date2=1/2/21"},
+    {"circles_zero_denominator", "circles", "length=3&length_num=1&length_den=0"},
+    {"circles_half_fraction", "circles", "length=3&length_num=1"},
+    {"circles_infinite", "circles", "length=1e999&dimension=radius"},
+    {"circles_not_a_number", "circles", "length=1&length_num=1&length_den=nan"},
+    {"quindle_month_13", "quindle", "month=13&day=1&year=2021"},
+    {"quindle_missing_day", "quindle", "month=3&year=2021"},
+};
+
+class NoFigure : public testing::TestWithParam<NoFigureCase> {};
+
+TEST_P(NoFigure, WritesNothing) {
+  PinnedZone zone("UTC");
+  const Drawn d = draw(GetParam().program, GetParam().query);
+  EXPECT_FALSE(d.drawn);
+  EXPECT_EQ(d.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, NoFigure, testing::ValuesIn(kNoFigures), caseName<NoFigureCase>);
+
+TEST(NoFigure, OverlongDatesQueryAndNullProgram) {
+  const std::string query = "html=1&date1=1/1/21&date2=1/2/21&x=" + std::string(2040, 'x');
+  EXPECT_EQ(draw("kestrum", query.c_str()).out, "");
+  EXPECT_FALSE(write_figure(stdout, nullptr, ""));
+}
+
+// ---- roots: the points are the page's roots, on one circle ----
+
+struct RootsCase {
+  const char *name, *query;
+  const char *firstLabel;  // the first root's label, "" when none are labelled
+};
+
+void PrintTo(const RootsCase &c, std::ostream *os) { *os << c.name; }
+
+const RootsCase kRoots[] = {
+    {"cube_roots_of_8", "root=3&real=8&imaginary=0", "2.00000+0.00000i"},
+    {"fourth_roots_of_16i", "root=4&real=0&imaginary=16", "1.84776+0.76537i"},
+    {"index_1_is_the_number", "root=1&real=-2&imaginary=5", "-2.00000+5.00000i"},
+    {"negative_index", "root=-2&real=4", "0.50000+0.00000i"},
+    {"twelve_labelled", "root=12&real=1&imaginary=1", "1.02710+0.06732i"},
+    {"thirteen_unlabelled", "root=13&real=1", ""},
+    {"number_off_the_scale", "root=5&real=1e6&imaginary=-3", "15.84893-0.00001i"},
+    {"roots_outside_the_number", "root=-1&real=0.01", "100.00000+0.00000i"},
+    {"bound", "root=10000&real=2", ""},
+};
+
+class RootsFigure : public testing::TestWithParam<RootsCase> {};
+
+TEST_P(RootsFigure, PointsAreThePageRootsOnOneCircle) {
+  const RootsCase &c = GetParam();
+  auto parsed = parse(draw("roots", c.query).out);
+  ASSERT_TRUE(parsed);
+  const std::vector<Element> &all = *parsed;
+
+  const RootsInput in = readRootsInput(c.query);
+  const double r = findModulus(in.re, in.im);
+  std::vector<complexRoot> roots(rootCount(in.n));
+  findRoots(roots.data(), static_cast<int>(roots.size()), in.n, r, findAngle(in.re, in.im, r));
+
+  // The scale, read back from the farthest tick on the real axis, at least
+  // 85 pixels out; the points and the tick carry three decimals of a pixel.
+  auto ticks = byClass(all, "fig-x-tick");
+  ASSERT_FALSE(ticks.empty());
+  const double perUnit = (num(*ticks.back(), "x") - 300) / std::stod(ticks.back()->text);
+  const double tolerance = 0.002 / perUnit;
+
+  auto polygon = byClass(all, "fig-polygon");
+  ASSERT_EQ(polygon.size(), 1u);
+  std::vector<std::pair<double, double>> points;
+  const char *p = polygon[0]->attrs.at("points").c_str();
+  double x, y;
+  int used;
+  while (std::sscanf(p, "%lf,%lf%n", &x, &y, &used) == 2) {
+    points.emplace_back(x, y);
+    p += used;
+  }
+  ASSERT_EQ(points.size(), roots.size());
+  auto circle = byClass(all, "fig-root-circle");
+  ASSERT_EQ(circle.size(), 1u);
+  const double radius = num(*circle[0], "r");
+  for (std::size_t k = 0; k < roots.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_NEAR((points[k].first - 300) / perUnit, roots[k].real, tolerance);
+    EXPECT_NEAR((200 - points[k].second) / perUnit, roots[k].imaginary, tolerance);
+    EXPECT_NEAR(std::hypot(points[k].first - 300, points[k].second - 200), radius, 0.002);
+  }
+
+  auto labels = byClass(all, "fig-root-label");
+  if (c.firstLabel[0] == '\0') {
+    EXPECT_TRUE(labels.empty());
+  } else {
+    ASSERT_EQ(labels.size(), roots.size());
+    EXPECT_EQ(labels[0]->text, c.firstLabel);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Queries, RootsFigure, testing::ValuesIn(kRoots), caseName<RootsCase>);
+
+TEST(RootsFigure, SaysWhyWhenThePageListsNoRoots) {
+  for (const char *query : {"", "root=10001&real=1", "root=-3&real=nan"}) {
+    SCOPED_TRACE(query);
+    auto parsed = parse(draw("roots", query).out);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(byClass(*parsed, "fig-note").size(), 1u);
+    EXPECT_TRUE(byClass(*parsed, "fig-polygon").empty());
+  }
+}
+
+// A locale whose decimal point is a comma must not reach the coordinates.
+TEST(RootsFigure, CoordinatesIgnoreTheNumericLocale) {
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+  const Drawn d = draw("roots", "root=3&real=8");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  auto parsed = parse(d.out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(byClass(*parsed, "fig-polygon")[0]->attrs.at("points").find(','), 7u);
+  EXPECT_EQ(byClass(*parsed, "fig-root-label")[0]->text, "2,00000+0,00000i");  // as the page
+}
+
+// ---- circles: drawn radius over the scale bar is the computed radius ----
+
+struct CircleCase {
+  const char *name, *query;
+  double radius;  // worked out by hand
+  bool isRadius;
+};
+
+void PrintTo(const CircleCase &c, std::ostream *os) { *os << c.name; }
+
+const CircleCase kCircles[] = {
+    {"radius_with_fraction", "length=2&length_num=1&length_den=2&dimension=radius", 2.5, true},
+    {"diameter", "length=10&dimension=diameter", 5, false},
+    {"empty_fraction_fields", "length=3&length_num=&length_den=&dimension=radius", 3, true},
+    {"fraction_alone", "length_num=3&length_den=4&dimension=rim", 0.75, true},
+    {"capital_R_is_diameter", "length=7.5e5&dimension=Radius", 3.75e5, false},
+    {"negative_length", "length=-4&dimension=r", -4, true},
+    {"tiny", "length=0.002&dimension=diameter", 0.001, false},
+};
+
+class CircleFigure : public testing::TestWithParam<CircleCase> {};
+
+TEST_P(CircleFigure, RadiusIsToScaleAndTheLineIsTheOneEntered) {
+  const CircleCase &c = GetParam();
+  auto parsed = parse(draw("circles", c.query).out);
+  ASSERT_TRUE(parsed);
+  const Element &circle = *byClass(*parsed, "fig-circle").at(0);
+  const Element &bar = *byClass(*parsed, "fig-scale").at(0);
+  const Element &line = *byClass(*parsed, "fig-measure").at(0);
+  const double unit = std::stod(byClass(*parsed, "fig-scale-label").at(0)->text);
+  const double drawn = num(circle, "r") / (num(bar, "x2") - num(bar, "x1")) * unit;
+  EXPECT_NEAR(drawn, std::fabs(c.radius), std::fabs(c.radius) * 1e-4);
+  const double length = num(line, "x2") - num(line, "x1");
+  EXPECT_NEAR(length, num(circle, "r") * (c.isRadius ? 1 : 2), 0.002);
+  EXPECT_EQ(byClass(*parsed, "fig-measure-label").at(0)->text, c.isRadius ? "radius" : "diameter");
+}
+
+INSTANTIATE_TEST_SUITE_P(Queries, CircleFigure, testing::ValuesIn(kCircles), caseName<CircleCase>);
+
+TEST(CircleFigure, PrintsTheMeasuresAsThePageDoes) {
+  auto parsed = parse(draw("circles", kCircles[0].query).out);
+  ASSERT_TRUE(parsed);
+  auto values = byClass(*parsed, "fig-measure-value");
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0]->text, "2 1/2 (2.500)");
+  EXPECT_EQ(values[1]->text, "19 5/8 (19.635)");
+  EXPECT_EQ(values[2]->text, "15 11/16 (15.708)");
+}
+
+// The figure reads the fields as the page does: it is drawn exactly when
+// the page shows measures rather than the fraction error.
+TEST(CircleFigure, DrawnExactlyWhenThePageAnswers) {
+  for (const char *query : {"length=3&length_num=1&length_den=0", "length=3&length_num=1",
+                            "length=3&length_den=2", "length_num=x&length_den=4",
+                            "length_num=1&length_den=abc", "length=2&length_num=-1&length_den=2",
+                            "", "length=3&length_num=&length_den=", "length_den=0"}) {
+    SCOPED_TRACE(query);
+    char *data = nullptr;
+    std::size_t size = 0;
+    FILE *sink = open_memstream(&data, &size);
+    circles_page(sink, query);
+    std::fclose(sink);
+    std::free(data);
+    EXPECT_EQ(draw("circles", query).drawn, error_type == 0);
+  }
+}
+
+// ---- calendar: the marked cell is the answered day's weekday and week ----
+
+struct CalendarCase {
+  const char *name, *query, *zone;
+  const char *month;  // heading of the month drawn
+  int column, row;    // of the marked cell: column 0 is Sunday
+  const char *day;
+};
+
+void PrintTo(const CalendarCase &c, std::ostream *os) { *os << c.name; }
+
+const CalendarCase kCalendars[] = {
+    {"march_14_2021", "month=3&day=14&year=2021", "UTC", "March 2021", 0, 2, "14"},
+    {"february_30_is_march_2", "month=2&day=30&year=2021", "UTC", "March 2021", 2, 0, "2"},
+    {"new_year_friday", "month=1&day=1&year=2021", "America/New_York", "January 2021", 5, 0, "1"},
+    {"december_32_carries", "month=12&day=32&year=2020", "America/Sao_Paulo", "January 2021", 5, 0,
+     "1"},
+    {"leap_day_end_of_year", "month=12&day=31&year=2024", "UTC", "December 2024", 2, 4, "31"},
+    {"sixth_row", "month=5&day=31&year=2020", "America/Havana", "May 2020", 0, 5, "31"},
+    {"leap_february", "month=2&day=29&year=2000", "UTC", "February 2000", 2, 4, "29"},
+};
+
+class CalendarFigure : public testing::TestWithParam<CalendarCase> {};
+
+TEST_P(CalendarFigure, MarksTheAnsweredDay) {
+  const CalendarCase &c = GetParam();
+  PinnedZone zone(c.zone);
+  auto parsed = parse(draw("quindle", c.query).out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(byClass(*parsed, "fig-month-head").at(0)->text, c.month);
+  auto marked = byClass(*parsed, "fig-cell-marked");
+  ASSERT_EQ(marked.size(), 1u);
+  const double width = num(*marked[0], "width"), height = num(*marked[0], "height");
+  EXPECT_EQ(num(*marked[0], "x"), 20 + c.column * width);
+  EXPECT_EQ(num(*marked[0], "y"), 70 + c.row * height);
+  EXPECT_EQ(byClass(*parsed, "fig-day-marked").at(0)->text, c.day);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, CalendarFigure, testing::ValuesIn(kCalendars),
+                         caseName<CalendarCase>);
+
+TEST(CalendarFigure, StatesDayOfYearAndWeekAsThePage) {
+  PinnedZone zone("UTC");
+  auto parsed = parse(draw("quindle", "month=12&day=32&year=2020").out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->back().text,
+            "December 32, 2020 entered: Friday, January 1, 2021 is day 1 of 2021, week 53 of "
+            "2019.");
+}
+
+// ---- dates: the timeline spans the page's day count ----
+
+struct DatesCase {
+  const char *name, *program, *query, *zone;
+  const char *span;
+  bool firstOnLeft;
+};
+
+void PrintTo(const DatesCase &c, std::ostream *os) { *os << c.name; }
+
+const DatesCase kDates[] = {
+    {"bolvey_half_year", "bolvey", "date1=1/1/21&date2=7/1/21", "UTC", "181 days", true},
+    {"kestrum_html", "kestrum", "date1=1/1/2021&date2=7/1/2021&html=1", "UTC", "181 days", true},
+    {"kestrum_html_escaped", "kestrum", "date1=1/1/2021&date2=7/1/2021&html=%31x", "UTC",
+     "181 days", true},
+    {"reversed", "bolvey", "date1=7/1/21&date2=1/1/21", "UTC", "181 days", false},
+    {"across_spring_forward", "bolvey", "date1=3/1/21&date2=4/1/21", "America/New_York", "31 days",
+     true},
+    {"leap_day", "kestrum", "html=1&date1=2/28/2020&date2=3/1/2020", "America/Havana", "2 days",
+     true},
+    {"one_day", "bolvey", "date1=12/31/20&date2=1/1/21", "America/Sao_Paulo", "1 day", true},
+    {"same_day", "bolvey", "date1=2/30/21&date2=3/2/21", "UTC", "0 days", true},
+    {"centuries", "kestrum", "html=1&date1=1/1/1900&date2=1/1/2000", "UTC", "36524 days", true},
+};
+
+class DatesFigure : public testing::TestWithParam<DatesCase> {};
+
+TEST_P(DatesFigure, SpanIsThePageDayCount) {
+  const DatesCase &c = GetParam();
+  PinnedZone zone(c.zone);
+  auto parsed = parse(draw(c.program, c.query).out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(byClass(*parsed, "fig-span-label").at(0)->text, c.span);
+  auto marks = byClass(*parsed, "fig-date-mark");
+  ASSERT_EQ(marks.size(), 2u);
+  const double first = num(*marks[0], "cx"), second = num(*marks[1], "cx");
+  if (std::string(c.span) == "0 days")
+    EXPECT_EQ(first, second);
+  else
+    EXPECT_EQ(first < second, c.firstOnLeft);
+  // Ticks lie between the two marks.
+  for (const Element *tick : byClass(*parsed, "fig-tick")) {
+    EXPECT_GE(num(*tick, "x1"), std::fmin(first, second));
+    EXPECT_LE(num(*tick, "x1"), std::fmax(first, second));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, DatesFigure, testing::ValuesIn(kDates), caseName<DatesCase>);
+
+}  // namespace

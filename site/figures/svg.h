@@ -1,0 +1,64 @@
+// What every answer figure shares: the <figure> with its SVG frame, title,
+// text alternative and caption; text made safe for XML; numbers written with
+// a full stop whatever the process's locale; and the step of a scale.
+#ifndef SITE_FIGURES_SVG_H
+#define SITE_FIGURES_SVG_H
+
+#include <locale.h>
+
+#include <cstddef>
+#include <cstdio>
+
+// Characters of visitor text a label shows before it is cut with an ellipsis.
+inline constexpr std::size_t kLabelChars = 24;
+
+// While it lives, the printf family of this thread writes numbers as the "C"
+// locale does, so coordinates always carry a full stop. Compute what a page
+// prints (in the process's locale) before making one; draw while it lives.
+class CNumbers {
+ public:
+  CNumbers();
+  ~CNumbers();
+  CNumbers(const CNumbers &) = delete;
+  CNumbers &operator=(const CNumbers &) = delete;
+  // False when the "C" locale could not be made: nothing may be drawn then.
+  bool ok() const { return c_ != locale_t{}; }
+
+ private:
+  locale_t c_, previous_;
+};
+
+// Writes |text| as XML character data: a byte that is not part of valid
+// UTF-8, a control character other than tab, line feed and carriage return,
+// and the non-characters U+FFFE and U+FFFF each become U+FFFD; after
+// |max_chars| characters the text is cut and an ellipsis follows; the rest
+// goes through html_escape. At most 1023 bytes of |text| are read.
+void xml_text(FILE *out, const char *text, std::size_t max_chars = 1023);
+
+// Opens <figure class="answer-figure"> and its <svg> with the viewBox
+// 0 0 |width| |height|, role="img", and the <title> and <desc> the svg is
+// labelled and described by. |name| ("roots") makes the ids unique per
+// figure. |title| and |desc| are written through xml_text.
+void open_figure(FILE *out, const char *name, int width, int height, const char *title,
+                 const char *desc);
+
+// Closes the svg, writes |caption| (through xml_text) as the <figcaption>
+// and closes the figure.
+void close_figure(FILE *out, const char *caption);
+
+// <text class=|cls| x y text-anchor=|anchor|> with |text| through xml_text
+// cut to |max_chars|. Coordinates print with three decimals.
+void svg_text(FILE *out, const char *cls, double x, double y, const char *anchor, const char *text,
+              std::size_t max_chars = 1023);
+
+// The largest of 1, 2 and 5 times a power of ten that is not above |limit|:
+// the step between the ticks of a scale. |limit| must be finite and at
+// least 1e-301, so that its power of ten is a normal number.
+double nice_step(double limit);
+
+// Whether |extent|, a length the figure scales to a fixed size, is one it can
+// draw: finite and within [1e-300, 1e300], so that the scale and its ticks
+// neither overflow nor vanish.
+bool drawable_extent(double extent);
+
+#endif  // SITE_FIGURES_SVG_H
