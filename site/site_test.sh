@@ -10,6 +10,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
+# shellcheck source=tests/serve_for_test.sh
 source "$here/tests/serve_for_test.sh"
 
 scratch=$(mktemp -d)
@@ -115,7 +116,7 @@ error_case() {
 # check_headers NAME TYPE CACHE: the last response's type, security headers
 # and Cache-Control (CACHE exactly; empty: any value).
 check_headers() {
-  local name=$1 type=$2 cache=$3 got
+  local name=$1 type=$2 cache=$3 got h
   local -A want=([Content-Type]=$type [X-Content-Type-Options]=nosniff
                  [Referrer-Policy]=same-origin [Content-Security-Policy]=$security_policy)
   [[ -n $cache ]] && want[Cache-Control]=$cache
@@ -187,7 +188,7 @@ check_methods_keep_data() {
 # resolve PAGE REF: the same-origin path (and query) REF names on PAGE, or
 # "outside REF" for another origin.
 resolve() {
-  local page=$1 ref=${2//&amp;/&} path query= joined
+  local page=$1 ref=${2//&amp;/&} path query='' joined
   local -a parts kept=()
   ref=${ref%%#*}
   if [[ -z $ref ]]; then echo "$page"; return; fi
@@ -200,7 +201,7 @@ resolve() {
   fi
   [[ $ref == /* ]] || { page=${page%%\?*}; ref=${page%/*}/$ref; }
   path=${ref%%\?*}
-  [[ $ref == *\?* ]] && query=?${ref#*\?}
+  [[ $ref == *\?* ]] && query="?${ref#*\?}"
   IFS=/ read -ra parts <<<"$path"
   for part in "${parts[@]}"; do
     case $part in

@@ -12,15 +12,15 @@ export PATH=$PATH:/usr/sbin:/sbin
 # serve_start BUILD MODE: sets SERVE_RUN and SERVE_PORT; status 1 with a
 # message on standard error when the site cannot be started.
 serve_start() {
-  local build=$1 mode=$2 tool log try
-  SERVE_RUN= SERVE_PORT=
+  local build=$1 mode=$2 tool log _
+  SERVE_RUN='' SERVE_PORT=''
   for tool in lighttpd curl; do
     command -v "$tool" >/dev/null || { echo "serve_for_test: $tool is not installed" >&2; return 1; }
   done
   SERVE_RUN=$(mktemp -d /tmp/site-test.XXXXXX) || return 1
   # Started as root, the server drops to www-data, which must reach the tree.
   chmod 755 "$SERVE_RUN"
-  for try in 1 2 3 4 5 6 7 8; do
+  for _ in 1 2 3 4 5 6 7 8; do
     SERVE_PORT=$((20000 + RANDOM % 20000))
     if log=$(BUILD=$build SITE_MODE=$mode TZ=UTC "$serve_here/../start.sh" \
                "$SERVE_RUN" "$SERVE_PORT" --daemon 2>&1); then
@@ -32,7 +32,7 @@ serve_start() {
     echo "serve_for_test: lighttpd did not start: $log" >&2
     return 1
   fi
-  for try in $(seq 100); do
+  for _ in $(seq 100); do
     if [[ -s $SERVE_RUN/run/lighttpd.pid ]] &&
        [[ $(curl -s -o /dev/null -w '%{http_code}' --max-time 2 "http://127.0.0.1:$SERVE_PORT/") == 200 ]]; then
       return 0
