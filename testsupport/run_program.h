@@ -4,6 +4,9 @@
 #ifndef TESTSUPPORT_RUN_PROGRAM_H
 #define TESTSUPPORT_RUN_PROGRAM_H
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -26,8 +29,26 @@ struct ProgramResult {
 // Path of a deliverable in the build's bin/ directory.
 std::string bin_path(const std::string &name);
 
+// Conditions a fault-injection test sets on the child, each optional.
+struct ChildLimits {
+  std::optional<uid_t> uid;  // run as this user and group (needs root)
+  std::optional<gid_t> gid;
+  // RLIMIT_FSIZE, with SIGXFSZ ignored: a write past it is cut short, the
+  // next one fails with EFBIG.
+  std::optional<off_t> max_file_size;
+  // SIGKILL the child once this much time has passed, if it still runs.
+  std::optional<std::chrono::microseconds> kill_after;
+};
+
 // Runs |path| and waits for it. Fails the calling test on a setup error.
-ProgramResult run_program(const std::string &path, const ProgramRun &run);
+ProgramResult run_program(const std::string &path, const ProgramRun &run,
+                          const ChildLimits &limits = {});
+
+// Limits under which a program meets file permissions as an ordinary user
+// does: the user "nobody" when the tests run as root (root passes every
+// permission check), no change otherwise. nullopt when running as root and
+// there is no such user.
+std::optional<ChildLimits> as_unprivileged_user();
 
 // Runs the CGI program |name| from bin/ as a server would for one GET
 // request: QUERY_STRING is |query|, or unset when nullopt; |env| adds more

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "testsupport/run_program.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,8 +23,28 @@ TEST(RunProgram, RunsInTheGivenDirectoryWithInputAndStatus) {
   EXPECT_EQ(r.status, 3);
 }
 
-TEST(RunProgram, ReportsASignalAs128Plus) {
-  EXPECT_EQ(sh("kill -SEGV $$").status, 128 + 11);
+TEST(RunProgram, ReportsASignalAs128Plus) { EXPECT_EQ(sh("kill -SEGV $$").status, 128 + 11); }
+
+TEST(RunProgram, KillsAChildAtItsDeadline) {
+  ChildLimits limits;
+  limits.kill_after = std::chrono::milliseconds(20);
+  EXPECT_EQ(run_program("/bin/sleep", {{}, {}, {"5"}, {}}, limits).status, 128 + 9);
+}
+
+TEST(RunProgram, CutsWritesAtTheFileSizeLimit) {
+  TempDir dir;
+  ChildLimits limits;
+  limits.max_file_size = 4;
+  auto r =
+      run_program("/bin/sh", {{}, dir.path(), {"-c", "printf 123456 >f || echo cut"}, {}}, limits);
+  EXPECT_EQ(r.out, "cut\n");
+  EXPECT_EQ(read_file(dir / "f"), "1234");
+}
+
+TEST(RunProgram, RunsAsAnUnprivilegedUser) {
+  std::optional<ChildLimits> user = as_unprivileged_user();
+  if (!user) GTEST_SKIP() << "no user nobody";
+  EXPECT_NE(run_program("/bin/sh", {{}, "/", {"-c", "id -u"}, {}}, *user).out, "0\n");
 }
 
 TEST(Capture, CollectsWhatAPageWrites) {
