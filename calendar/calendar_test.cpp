@@ -131,14 +131,13 @@ TEST_P(CalendarInZone, TruncatesASpanShortOfWholeDays) {
 // it states.
 TEST_P(CalendarInZone, KeepsTheStatedDateAndClock) {
   for (int isdst : {-1, 0, 1}) {
-    for (int month : {1, 7}) {
-      struct tm date = record(2021, month, 1);
+    for (struct tm date : {record(2021, 1, 1), record(2021, 7, 1)}) {
+      const struct tm stated = date;
       date.tm_isdst = isdst;
       EXPECT_GE(quindle(&date), 1);
-      EXPECT_EQ(date.tm_mon + 1, month) << "isdst " << isdst;
-      EXPECT_EQ(date.tm_mday, 1) << "isdst " << isdst << ", month " << month;
-      EXPECT_EQ(date.tm_hour * 3600 + date.tm_min * 60 + date.tm_sec, 0)
-          << "isdst " << isdst << ", month " << month;
+      EXPECT_TRUE(date.tm_mon == stated.tm_mon && date.tm_mday == 1 && date.tm_hour == 0 &&
+                  date.tm_min == 0 && date.tm_sec == 0)
+          << "isdst " << isdst << ", month " << stated.tm_mon + 1;
     }
   }
 }

@@ -61,53 +61,34 @@ const Entered kEntered[] = {
     {"3/29/70", carried(1970, 3, 29)},
 };
 
-int dayOfYear(chr::sys_days date) {
-  const chr::year_month_day ymd{date};
-  return (date - chr::sys_days{ymd.year() / 1 / 1}).count() + 1;
-}
-
 std::string numeric(chr::sys_days date) {
   const chr::year_month_day ymd{date};
   return std::to_string(unsigned(ymd.month())) + "/" + std::to_string(unsigned(ymd.day())) + "/" +
          std::to_string(int(ymd.year()));
 }
 
-std::string dateLine(const std::string &shown, chr::sys_days date, const char *eol) {
-  return "\n" + shown + " was day " + std::to_string(dayOfYear(date)) +
-         " of the year and fell on a " + dow[chr::weekday{date}.c_encoding()] + "." + eol + eol;
+std::string dateLine(const std::string &shown, chr::sys_days date) {
+  const int yday = (date - chr::sys_days{chr::year_month_day{date}.year() / 1 / 1}).count() + 1;
+  return "\n" + shown + " was day " + std::to_string(yday) + " of the year and fell on a " +
+         dow[chr::weekday{date}.c_encoding()] + ".\n\n";
 }
 
-std::string daysLine(long days, const std::string &first, const std::string &second) {
-  return "\nThere were " + std::to_string(days) + " days between " + first + " and " + second +
+// The date lines and the days line a page writes for dates |a| and |b|,
+// shown as |shownA| and |shownB|.
+std::string answer(const std::string &shownA, chr::sys_days a, const std::string &shownB,
+                   chr::sys_days b) {
+  return dateLine(shownA, a) + dateLine(shownB, b) + "\nThere were " +
+         std::to_string(std::abs((b - a).count())) + " days between " + shownA + " and " + shownB +
          ".\n\n";
-}
-
-// The two pages' answer for date1=a&date2=b, as the oracle sees it.
-std::string kestrumPage(const Entered &a, const Entered &b) {
-  return "\n<center><h1>Dates and Mileage</h1></center>\n<hr><div><textarea rows=\"25\" "
-         "cols=\"80\">" +
-         dateLine(numeric(a.date), a.date, "\n") + dateLine(numeric(b.date), b.date, "\n") +
-         daysLine(std::abs((b.date - a.date).count()), numeric(a.date), numeric(b.date)) +
-         "</textarea></div>\n\n<hr>\n";
-}
-
-std::string bolveyPage(const Entered &a, const Entered &b) {
-  return "\n<center><h1>Dates and Mileage</h1></center>\n<hr><div><textarea rows=\"25\" "
-         "cols=\"80\">" +
-         dateLine(a.text, a.date, "\n") + dateLine(b.text, b.date, "\n") +
-         daysLine(std::abs((b.date - a.date).count()), a.text, b.text) +
-         "\n</textarea></div><hr>\n";
 }
 
 TEST(DatesPagesInEveryZone, AnswerForTheDateEntered) {
   const std::vector<std::string> zones = allZones();
   ASSERT_GT(zones.size(), 300u) << "is the time-zone database installed in " << kZoneinfo << "?";
   int mismatches = 0;
-  auto check = [&](const std::string &zone, const std::string &page, const std::string &got,
-                   const std::string &want) {
-    if (got == want) return;
-    if (++mismatches <= 5)
-      ADD_FAILURE() << page << " in " << zone << ":\n" << got << "\nwanted\n" << want;
+  auto check = [&](const std::string &what, const std::string &page, const std::string &want) {
+    if (page.find(want) == std::string::npos && ++mismatches <= 5)
+      ADD_FAILURE() << what << ":\n" << page << "\nwanted\n" << want;
   };
   const std::size_t count = std::size(kEntered);
   for (const std::string &zone : zones) {
@@ -115,10 +96,12 @@ TEST(DatesPagesInEveryZone, AnswerForTheDateEntered) {
     for (std::size_t i = 0; i < count; ++i) {
       const Entered &a = kEntered[i], &b = kEntered[(i + 1) % count];
       const std::string query = std::string("date1=") + a.text + "&date2=" + b.text;
-      check(zone, "kestrum " + query, capture([&](FILE *out) { kestrum_page(out, query.c_str()); }),
-            kestrumPage(a, b));
-      check(zone, "bolvey " + query, capture([&](FILE *out) { bolvey_page(out, query.c_str()); }),
-            bolveyPage(a, b));
+      check("kestrum " + query + " in " + zone,
+            capture([&](FILE *out) { kestrum_page(out, query.c_str()); }),
+            answer(numeric(a.date), a.date, numeric(b.date), b.date));
+      check("bolvey " + query + " in " + zone,
+            capture([&](FILE *out) { bolvey_page(out, query.c_str()); }),
+            answer(a.text, a.date, b.text, b.date));
     }
   }
   EXPECT_EQ(mismatches, 0) << "of " << zones.size() * count * 2 << " pages";
