@@ -69,9 +69,10 @@ bool measureText(char *dest, std::size_t cap, double value) {
 }
 
 // The page's texts for the length entered, the area and the circumference.
-// A value of 1e300 prints 301 digits, so each has room for that.
+// A value near 1e300 prints its 301 digits twice over, so each has room for
+// that.
 struct CircleTexts {
-  char length[400], area[400], circumference[400];
+  char length[700], area[700], circumference[700];
 };
 
 bool measureTexts(CircleTexts *t, const CircleRequest &c) {
@@ -133,7 +134,7 @@ bool circle_figure(FILE *out, const char *query) {
   const double unit = size == 0 ? 1 : nice_step(size);
   const double unitPx = size == 0 ? kRadius : kRadius * unit / size;
   const char *entered = c.isRadius ? "radius" : "diameter";
-  char title[512], desc[1536], caption[1536];
+  char title[768], desc[2304], caption[2304];
   std::snprintf(title, sizeof title, "A circle of %s %s", entered, t.length);
   std::snprintf(desc, sizeof desc,
                 "A circle drawn to scale with its %s as a line; the scale bar is %g long. "

@@ -56,7 +56,7 @@ bool problem(char *why, std::size_t cap, const RootsAnswer &a) {
   if (a.roots.empty())
     std::snprintf(why, cap, "No roots are listed for an index beyond \u00b1%d.", kMaxRootIndex);
   else if (a.r == 0)
-    std::snprintf(why, cap, "0 + 0i has no angle, so its roots are not numbers.");
+    std::snprintf(why, cap, "The modulus is 0, so the angle and the roots are not numbers.");
   else if (!finiteRoots(a.roots))
     std::snprintf(why, cap, "These roots are not finite numbers.");
   else

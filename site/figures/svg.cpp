@@ -8,11 +8,6 @@
 
 namespace {
 
-// Longest visitor text xml_text reads, and room for it once cleaned: each
-// byte may become the three bytes of U+FFFD, and an ellipsis may follow.
-constexpr std::size_t kTextMax = 1023;
-constexpr std::size_t kCleanCap = 3 * kTextMax + 3 + 1;
-
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 const char kEllipsis[] = "\xE2\x80\xA6";     // U+2026
 
@@ -53,32 +48,24 @@ bool xmlAllows(const unsigned char *s, std::size_t length) {
   return !(length == 3 && s[0] == 0xEF && s[1] == 0xBF && (s[2] == 0xBE || s[2] == 0xBF));
 }
 
-// Copies |text| into |clean| (capacity kCleanCap) as xml_text describes,
-// without the escaping.
-void cleanText(char *clean, const char *text, std::size_t max_chars) {
-  const auto *s = reinterpret_cast<const unsigned char *>(text);
-  const std::size_t size = strnlen(text, kTextMax);
-  std::size_t at = 0, used = 0, chars = 0;
-  while (at < size) {
-    if (chars == max_chars) {
-      std::memcpy(clean + used, kEllipsis, 3);
-      used += 3;
-      break;
-    }
-    const std::size_t length = utf8Length(s + at, size - at);
-    if (length == 0 || !xmlAllows(s + at, length)) {
-      // A stray byte is replaced alone, a disallowed character whole.
-      std::memcpy(clean + used, kReplacement, 3);
-      used += 3;
-      at += length == 0 ? 1 : length;
-    } else {
-      std::memcpy(clean + used, s + at, length);
-      used += length;
-      at += length;
-    }
-    ++chars;
-  }
-  clean[used] = '\0';
+// Collects cleaned text and writes it out through html_escape a chunk at a
+// time, so text of any length needs only these two buffers.
+struct Chunk {
+  char text[256];
+  std::size_t used = 0;
+};
+
+void flush(FILE *out, Chunk *chunk) {
+  char escaped[html_escaped_size(sizeof chunk->text - 1)];
+  chunk->text[chunk->used] = '\0';
+  std::fputs(html_escape(escaped, chunk->text), out);
+  chunk->used = 0;
+}
+
+void append(FILE *out, Chunk *chunk, const void *bytes, std::size_t length) {
+  if (chunk->used + length > sizeof chunk->text - 1) flush(out, chunk);
+  std::memcpy(chunk->text + chunk->used, bytes, length);
+  chunk->used += length;
 }
 
 }  // namespace
@@ -94,10 +81,24 @@ CNumbers::~CNumbers() {
 }
 
 void xml_text(FILE *out, const char *text, std::size_t max_chars) {
-  char clean[kCleanCap];
-  char escaped[html_escaped_size(kCleanCap - 1)];
-  cleanText(clean, text, max_chars);
-  std::fputs(html_escape(escaped, clean), out);
+  Chunk chunk;
+  const auto *s = reinterpret_cast<const unsigned char *>(text);
+  for (std::size_t chars = 0; *s != '\0'; ++chars) {
+    if (chars == max_chars) {
+      append(out, &chunk, kEllipsis, 3);
+      break;
+    }
+    const std::size_t length = utf8Length(s, strnlen(reinterpret_cast<const char *>(s), 4));
+    if (length == 0 || !xmlAllows(s, length)) {
+      // A stray byte is replaced alone, a disallowed character whole.
+      append(out, &chunk, kReplacement, 3);
+      s += length == 0 ? 1 : length;
+    } else {
+      append(out, &chunk, s, length);
+      s += length;
+    }
+  }
+  flush(out, &chunk);
 }
 
 void open_figure(FILE *out, const char *name, int width, int height, const char *title,

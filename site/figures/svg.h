@@ -11,6 +11,8 @@
 
 // Characters of visitor text a label shows before it is cut with an ellipsis.
 inline constexpr std::size_t kLabelChars = 24;
+// A text shown whole.
+inline constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
 
 // While it lives, the printf family of this thread writes numbers as the "C"
 // locale does, so coordinates always carry a full stop. Compute what a page
@@ -32,8 +34,8 @@ class CNumbers {
 // UTF-8, a control character other than tab, line feed and carriage return,
 // and the non-characters U+FFFE and U+FFFF each become U+FFFD; after
 // |max_chars| characters the text is cut and an ellipsis follows; the rest
-// goes through html_escape. At most 1023 bytes of |text| are read.
-void xml_text(FILE *out, const char *text, std::size_t max_chars = 1023);
+// goes through html_escape.
+void xml_text(FILE *out, const char *text, std::size_t max_chars = kWhole);
 
 // Opens <figure class="answer-figure"> and its <svg> with the viewBox
 // 0 0 |width| |height|, role="img", and the <title> and <desc> the svg is
@@ -49,7 +51,7 @@ void close_figure(FILE *out, const char *caption);
 // <text class=|cls| x y text-anchor=|anchor|> with |text| through xml_text
 // cut to |max_chars|. Coordinates print with three decimals.
 void svg_text(FILE *out, const char *cls, double x, double y, const char *anchor, const char *text,
-              std::size_t max_chars = 1023);
+              std::size_t max_chars = kWhole);
 
 // The largest of 1, 2 and 5 times a power of ten that is not above |limit|:
 // the step between the ticks of a scale. |limit| must be finite and at
