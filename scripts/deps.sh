@@ -19,12 +19,18 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done
-have_locale() { locale -a 2>/dev/null | grep -qix 'en_US.utf8'; }
+# en_US.UTF-8 groups the mileage pages' digits; de_DE.UTF-8, with its
+# decimal comma, shows in the tests that no locale leaks between requests.
+locales=(en_US de_DE)
+have_locale() {
+  local l
+  for l in "${locales[@]}"; do locale -a 2>/dev/null | grep -qix "$l.utf8" || return 1; done
+}
 
 if [[ ${#missing[@]} -eq 0 ]] && have_locale; then exit 0; fi
 
 if [[ $(id -u) -ne 0 ]]; then
-  have_locale || missing+=("(the en_US.UTF-8 locale)")
+  have_locale || missing+=("(the en_US.UTF-8 and de_DE.UTF-8 locales)")
   echo "Missing: ${missing[*]}" >&2
   echo "Run as root: scripts/deps.sh   (or: sudo scripts/deps.sh)" >&2
   exit 1
@@ -45,10 +51,12 @@ if [[ ${#missing[@]} -gt 0 ]]; then
 fi
 
 if ! have_locale; then
-  if grep -q '^# *en_US.UTF-8 UTF-8' /etc/locale.gen; then
-    sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
-  elif ! grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen; then
-    echo 'en_US.UTF-8 UTF-8' >>/etc/locale.gen
-  fi
+  for l in "${locales[@]}"; do
+    if grep -q "^# *$l.UTF-8 UTF-8" /etc/locale.gen; then
+      sed -i "s/^# *$l.UTF-8 UTF-8/$l.UTF-8 UTF-8/" /etc/locale.gen
+    elif ! grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$l.UTF-8 UTF-8" >>/etc/locale.gen
+    fi
+  done
   locale-gen >/dev/null
 fi
