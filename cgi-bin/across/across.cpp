@@ -76,15 +76,8 @@ void print_greeting(FILE *out, const char *timestamp, const char *address) {
                timestamp, html_escape(shown, address));
 }
 
-// Counts the visit and logs a non-empty word in the log its verdict picks.
-// A counter that holds no usable count logs nothing. Returns the verdict.
-bool count_and_log(FILE *out, const char *raw, const char *display, const char *stored,
-                   const char *address, const char *timestamp, Edition edition) {
-  int count = update_counter(raw);
-  bool accepted = okay_word(display, edition) == 1;
-  if (display[0] != '\0' && count >= 0 && !log_word(accepted, count, stored, address, timestamp))
-    std::fputs("<strong><center>Log Failed!</center></strong>\n", out);
-  return accepted;
+void print_log_failed(FILE *out) {
+  std::fputs("<strong><center>Log Failed!</center></strong>\n", out);
 }
 
 void print_refusal(FILE *out) {
@@ -168,11 +161,22 @@ int across_page(FILE *out, const char *query, const char *remote_addr, std::time
   make_log_copy(stored, display);
 
   print_greeting(out, timestamp, address);
-  // One request at a time from the counter update to the end of the
-  // listing, so counts are never lost and the shared temp file is ours.
-  int lock = lock_store();
-  if (!count_and_log(out, raw, display, stored, address, timestamp, edition)) {
-    unlock_store(lock);
+  bool accepted = okay_word(display, edition) == 1;
+  // The counter update and the log append hold the store exclusively, the
+  // listing reads the log under a shared lock, and the page is written with
+  // no lock held, so a slow client holds up nobody.
+  WordStore store;
+  open_store(store);
+  bool logged = record_word(store, accepted, stored, address, timestamp);
+  WordColumn words;
+  bool collected = false;
+  if (accepted) {
+    share_store(store);
+    collected = collect_words(store, words);
+  }
+  close_store(store);
+  if (!logged) print_log_failed(out);
+  if (!accepted) {
     print_refusal(out);
     return 0;
   }
@@ -182,8 +186,8 @@ int across_page(FILE *out, const char *query, const char *remote_addr, std::time
   print_grid_head(out);
   print_grid(out, display);
   print_box_opening(out);
-  list_words(out);
-  unlock_store(lock);
+  list_words(out, words, collected);
+  free_word_column(words);
   print_footer(out, edition);
   return 0;
 }
