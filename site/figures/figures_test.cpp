@@ -253,6 +253,7 @@ const RootsCase kRoots[] = {
     {"negative_index", "root=-2&real=4", "0.50000+0.00000i"},
     {"twelve_labelled", "root=12&real=1&imaginary=1", "1.02710+0.06732i"},
     {"thirteen_unlabelled", "root=13&real=1", ""},
+    {"twelve_crowded_unlabelled", "root=12&real=9", ""},
     {"number_off_the_scale", "root=5&real=1e6&imaginary=-3", "15.84893-0.00001i"},
     {"roots_outside_the_number", "root=-1&real=0.01", "100.00000+0.00000i"},
     {"bound", "root=10000&real=2", ""},
@@ -309,6 +310,62 @@ TEST_P(RootsFigure, PointsAreThePageRootsOnOneCircle) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Queries, RootsFigure, testing::ValuesIn(kRoots), caseName<RootsCase>);
+
+// The layout: every text inside the figure; the roots' and the number's
+// labels off the real axis, its ticks and their numbers (the band from 6
+// above the axis to the numbers' baseline 16 under it, plus a label's
+// height); the number's label not on a root's; ticks numbered on both
+// halves; "Re" beyond the last number.
+class RootsLayout : public testing::TestWithParam<RootsCase> {};
+
+TEST_P(RootsLayout, LabelsClearTheAxesAndEachOther) {
+  auto parsed = parse(draw("roots", GetParam().query).out);
+  ASSERT_TRUE(parsed);
+  std::vector<const Element *> texts, points, ticks;
+  for (const Element &e : *parsed) {
+    if (e.name != "text") continue;
+    texts.push_back(&e);
+    const std::string &cls = e.attrs.at("class");
+    if (cls == "fig-root-label" || cls == "fig-number-label") points.push_back(&e);
+    if (cls == "fig-x-tick") ticks.push_back(&e);
+  }
+  double lastTick = 0, re = 0;
+  std::map<std::string, int> halves;
+  for (const Element *t : texts) {
+    EXPECT_TRUE(num(*t, "x") >= 0 && num(*t, "x") <= 600 && num(*t, "y") >= 0 &&
+                num(*t, "y") <= 400)
+        << t->text;
+    if (t->text == "Re") re = num(*t, "x");
+  }
+  for (const Element *t : ticks) {
+    lastTick = std::fmax(lastTick, num(*t, "x"));
+    ++halves[t->text[0] == '-' ? t->text.substr(1) : t->text];
+  }
+  for (const auto &[number, count] : halves) EXPECT_EQ(count, 2) << number;
+  EXPECT_GT(re, lastTick + 10);
+  for (const Element *p : points) {
+    const double y = num(*p, "y");
+    EXPECT_FALSE(y > 194 && y < 225) << p->text << " at y " << y;
+    for (const Element *q : points) {
+      const bool onTop =
+          std::fabs(num(*p, "x") - num(*q, "x")) < 5 && std::fabs(y - num(*q, "y")) < 9;
+      EXPECT_FALSE(p != q && onTop) << p->text << " on " << q->text;
+    }
+  }
+}
+
+const RootsCase kLayouts[] = {
+    {"cube_roots_of_8", "root=3&real=8&imaginary=0", ""},
+    {"fourth_roots_of_minus_16i", "root=4&real=0&imaginary=-16", ""},
+    {"twelfth_roots_of_1", "root=12&real=1&imaginary=0", ""},
+    {"fifth_roots_of_3_4i", "root=5&real=3&imaginary=4", ""},
+    {"hundredth_roots", "root=100&real=1&imaginary=1", ""},
+    {"square_roots_of_minus_9", "root=2&real=-9&imaginary=0", ""},
+    {"index_1_is_the_number", "root=1&real=-2&imaginary=5", ""},
+    {"number_off_the_scale", "root=5&real=1e6&imaginary=-3", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Queries, RootsLayout, testing::ValuesIn(kLayouts), caseName<RootsCase>);
 
 TEST(RootsFigure, SaysWhyWhenThePageListsNoRoots) {
   for (const char *query : {"", "root=10001&real=1", "root=-3&real=nan"}) {

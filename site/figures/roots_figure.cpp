@@ -3,6 +3,7 @@
 // circle of radius r^(1/n), joined in order.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "cgi-bin/roots/roots.h"
@@ -80,15 +81,72 @@ Plane fitPlane(const RootsAnswer &a) {
 double toX(const Plane &p, double re) { return kCx + re / p.extent * kPlot; }
 double toY(const Plane &p, double im) { return kCy - im / p.extent * kPlot; }
 
-// A label kLabelGap pixels out from a point at (x, y) in direction
-// (dx, dy): anchored away from the point, and above the line through it
-// when it lies beside the point, so labels by the real axis clear the
-// tick labels below it.
-void drawLabelAt(FILE *out, const char *cls, double x, double y, double dx, double dy,
-                 const char *text) {
-  const char *anchor = dx > 0.3 ? "start" : dx < -0.3 ? "end" : "middle";
-  const double baseline = dy > 0.3 ? -2 : dy < -0.3 ? 10 : -4;
-  svg_text(out, cls, x + dx * kLabelGap, y - dy * kLabelGap + baseline, anchor, text);
+// The rough box a label covers, from its font size: a character of these
+// numbers is about 0.58 of the size wide, the digits' height 0.72 of it.
+// Labels are placed by these boxes to keep them off the axes and off each
+// other. The sizes are figures.css's, 12 the svg's own.
+constexpr double kCharWidth = 0.58, kCapHeight = 0.72;
+constexpr double kRootLabelSize = 11, kLabelSize = 12, kTickSize = 10;
+constexpr double kAxisEnd = kPlot + 25;  // pixels from the origin to an axis' end
+
+struct Box {
+  double left, top, width, height;
+  double right() const { return left + width; }
+  double bottom() const { return top + height; }
+};
+
+Box textBox(const char *text, double size) {
+  return Box{0, 0, std::strlen(text) * kCharWidth * size, kCapHeight * size};
+}
+
+bool overlap(const Box &a, const Box &b) {
+  return a.left < b.right() && b.left < a.right() && a.top < b.bottom() && b.top < a.bottom();
+}
+
+// What the axes keep clear for themselves: the real axis, its ticks, the
+// numbers under them and "Re" beyond its end; the imaginary axis with the
+// numbers left of it and "Im" at its top. |tickWidth| is the widest number.
+struct AxisBands {
+  Box real, imaginary;
+};
+
+AxisBands axisBands(double tickWidth) {
+  const double numbers = std::fmax(tickWidth, 2 * kCharWidth * kLabelSize);
+  return AxisBands{Box{kCx - kAxisEnd - 5, kCy - 6, 2 * kAxisEnd + 5 + 25, 24},
+                   Box{kCx - 9 - numbers, kCy - kAxisEnd, numbers + 14, 2 * kAxisEnd}};
+}
+
+// A label placed kLabelGap pixels out from its point (x, y) along the
+// direction (dx, dy) the point lies in from the origin: beside the point on
+// the side it faces, above or below it by the sign of dy; then moved off
+// the axes' bands (above the real axis for a point on it, below when
+// |flip|, which also puts it on the other side of a point off the axis),
+// and kept within the figure.
+Box placeLabel(const AxisBands &bands, double x, double y, double dx, double dy, bool flip, Box b) {
+  if (flip) dy = -dy;
+  const double ox = x + dx * kLabelGap, oy = y - dy * kLabelGap;
+  b.left = dx > 0.3 ? ox : dx < -0.3 ? ox - b.width : ox - b.width / 2;
+  b.top = oy - dy * b.height / 2 - b.height / 2;
+  if (overlap(b, bands.real)) {
+    const bool above = std::fabs(y - kCy) < 0.5 ? !flip : y < kCy;
+    b.top = above ? bands.real.top - 2 - b.height : bands.real.bottom() + 2;
+  }
+  if (overlap(b, bands.imaginary))
+    b.left = x > kCx - 0.5 ? bands.imaginary.right() + 2 : bands.imaginary.left - 2 - b.width;
+  b.left = std::fmin(std::fmax(b.left, 2), kWidth - 2 - b.width);
+  b.top = std::fmin(std::fmax(b.top, 2), kHeight - 2 - b.height);
+  return b;
+}
+
+// Writes |text| in box |b| for the point at |x|: anchored at the end
+// nearer the point, so a wider font than guessed grows away from it.
+void drawLabel(FILE *out, const char *cls, const Box &b, double x, const char *text) {
+  if (b.left >= x)
+    svg_text(out, cls, b.left, b.bottom(), "start", text);
+  else if (b.right() <= x)
+    svg_text(out, cls, b.right(), b.bottom(), "end", text);
+  else
+    svg_text(out, cls, b.left + b.width / 2, b.bottom(), "middle", text);
 }
 
 void drawAxes(FILE *out) {
@@ -96,17 +154,40 @@ void drawAxes(FILE *out) {
                "<g class=\"fig-axis\" stroke=\"currentColor\" stroke-width=\"1\">"
                "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/>"
                "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/></g>\n",
-               kCx - kPlot - 25, kCy, kCx + kPlot + 25, kCy, kCx, kCy + kPlot + 25, kCx,
-               kCy - kPlot - 25);
-  svg_text(out, "fig-label", kCx + kPlot + 25, kCy + 16, "end", "Re");
-  svg_text(out, "fig-label", kCx + 6, kCy - kPlot - 14, "start", "Im");
+               kCx - kAxisEnd, kCy, kCx + kAxisEnd, kCy, kCx, kCy + kAxisEnd, kCx, kCy - kAxisEnd);
+  // Beyond the ends, clear of the ticks' numbers: on the real axis' line
+  // past its end, left of the imaginary axis' top.
+  svg_text(out, "fig-label", kCx + kAxisEnd + 4, kCy + 4, "start", "Re");
+  svg_text(out, "fig-label", kCx - 6, kCy - kAxisEnd + 11, "end", "Im");
 }
 
-// Ticks every nice step on both axes, labelled on the positive halves.
-void drawScale(FILE *out, const Plane &p, double step) {
+// Calls |f|(k, d) for every tick out from the origin: the k-th, d pixels out.
+template <class F>
+void forEachTick(const Plane &p, double step, F f) {
+  for (int k = 1; k * step <= p.extent * (1 + 1e-9); ++k) f(k, k * step / p.extent * kPlot);
+}
+
+// The tick's number at |value| and its negative.
+void tickNumbers(char (&value)[32], char (&negative)[33], double number) {
+  std::snprintf(value, sizeof value, "%g", number);
+  std::snprintf(negative, sizeof negative, "-%s", value);
+}
+
+// The width of the widest tick number.
+double tickNumbersWidth(const Plane &p, double step) {
+  double widest = 0;
+  forEachTick(p, step, [&](int k, double) {
+    char value[32], negative[33];
+    tickNumbers(value, negative, k * step);
+    widest = std::fmax(widest, textBox(negative, kTickSize).width);
+  });
+  return widest;
+}
+
+// Ticks every nice step on both axes.
+void drawTicks(FILE *out, const Plane &p, double step) {
   std::fputs("<g class=\"fig-tick\" stroke=\"currentColor\" stroke-width=\"1\">", out);
-  for (int k = 1; k * step <= p.extent * (1 + 1e-9); ++k) {
-    const double d = k * step / p.extent * kPlot;
+  forEachTick(p, step, [&](int, double d) {
     std::fprintf(out,
                  "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
                  "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
@@ -114,43 +195,63 @@ void drawScale(FILE *out, const Plane &p, double step) {
                  "<line x1=\"%.0f\" y1=\"%.3f\" x2=\"%.0f\" y2=\"%.3f\"/>",
                  kCx + d, kCy - 4, kCx + d, kCy + 4, kCx - d, kCy - 4, kCx - d, kCy + 4, kCx - 4,
                  kCy - d, kCx + 4, kCy - d, kCx - 4, kCy + d, kCx + 4, kCy + d);
-  }
+  });
   std::fputs("</g>\n", out);
-  char value[32];
-  for (int k = 1; k * step <= p.extent * (1 + 1e-9); ++k) {
-    const double d = k * step / p.extent * kPlot;
-    std::snprintf(value, sizeof value, "%g", k * step);
-    svg_text(out, "fig-x-tick", kCx + d, kCy + 16, "middle", value);
-    svg_text(out, "fig-y-tick", kCx - 7, kCy - d + 4, "end", value);
-  }
 }
 
-// The number as a point with its modulus circle, or, off the scale, as a
-// hollow point at the edge in its direction.
-void drawNumber(FILE *out, const RootsAnswer &a, const Plane &p) {
+// Every tick numbered, under the real axis and left of the imaginary one;
+// drawn over the circles, whose lines their halo (figures.css) interrupts.
+// The last real number written is the farthest positive one.
+void drawTickNumbers(FILE *out, const Plane &p, double step) {
+  forEachTick(p, step, [&](int k, double d) {
+    char value[32], negative[33];
+    tickNumbers(value, negative, k * step);
+    svg_text(out, "fig-x-tick", kCx - d, kCy + 16, "middle", negative);
+    svg_text(out, "fig-x-tick", kCx + d, kCy + 16, "middle", value);
+    svg_text(out, "fig-y-tick", kCx - 7, kCy - d + 4, "end", value);
+    svg_text(out, "fig-y-tick", kCx - 7, kCy + d + 4, "end", negative);
+  });
+}
+
+// The box of the number's mark: its point on the scale, or off the scale
+// the hollow point at the edge in its direction.
+Box numberMark(const RootsAnswer &a, const Plane &p) {
+  const double x = p.numberOnScale ? toX(p, a.in.re) : kCx + a.in.re / a.r * (kPlot + 14);
+  const double y = p.numberOnScale ? toY(p, a.in.im) : kCy - a.in.im / a.r * (kPlot + 14);
+  return Box{x - 5, y - 5, 10, 10};
+}
+
+// The number's mark |mark|, and on the scale its modulus circle and its
+// label beside it, clear of the roots' labels |taken|; off the scale the
+// label goes in a corner.
+void drawNumber(FILE *out, const RootsAnswer &a, const Plane &p, const AxisBands &bands,
+                const Box &mark, const Box *taken, std::size_t labelled) {
   char label[96];
-  const double dx = a.in.re / a.r, dy = a.in.im / a.r;
-  double x, y;
+  std::snprintf(label, sizeof label, "z = %.6g%+.6gi", a.in.re, a.in.im);
+  const double x = mark.left + 5, y = mark.top + 5;
   if (p.numberOnScale) {
-    x = toX(p, a.in.re);
-    y = toY(p, a.in.im);
     std::fprintf(out,
                  "<circle class=\"fig-modulus\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
                  "stroke=\"currentColor\" stroke-dasharray=\"4 3\"/>\n"
                  "<circle class=\"fig-number\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
                  "fill=\"currentColor\"/>\n",
                  kCx, kCy, a.r / p.extent * kPlot, x, y);
-    std::snprintf(label, sizeof label, "z = %.6g%+.6gi", a.in.re, a.in.im);
-    drawLabelAt(out, "fig-number-label", x, y, dx, dy, label);
+    // A root can share the number's place (index 1, or the root 1 of 1):
+    // then the number's label goes on the other side.
+    const double dx = a.in.re / a.r, dy = a.in.im / a.r;
+    Box b = placeLabel(bands, x, y, dx, dy, false, textBox(label, kLabelSize));
+    for (std::size_t k = 0; k < labelled; ++k)
+      if (overlap(b, taken[k])) {
+        b = placeLabel(bands, x, y, dx, dy, true, b);
+        break;
+      }
+    drawLabel(out, "fig-number-label", b, x, label);
   } else {
-    x = kCx + dx * (kPlot + 14);
-    y = kCy - dy * (kPlot + 14);
     std::fprintf(out,
                  "<circle class=\"fig-number fig-off-scale\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
                  "fill=\"none\" stroke=\"currentColor\"/>\n",
                  x, y);
     // The edge is crowded with the roots' labels: the note goes in a corner.
-    std::snprintf(label, sizeof label, "z = %.6g%+.6gi", a.in.re, a.in.im);
     svg_text(out, "fig-number-label", 8, 18, "start", label);
     svg_text(out, "fig-number-label", 8, 34, "start", "off the scale: the hollow mark");
   }
@@ -181,16 +282,30 @@ void drawRoots(FILE *out, const RootsAnswer &a, const Plane &p) {
   std::fputs("\"/>\n", out);
 }
 
-// Labels as the page lists the roots; |labels| holds one text per root.
-void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p, const char (*labels)[64],
-                std::size_t labelled) {
+// Where the labels of the first |labelled| roots go, one box each, on the
+// other side of a root when the number's |mark| is in the way. Returns how
+// many are drawn: all of them, or none when two would overlap (a small
+// circle of many roots), the page listing them just above.
+std::size_t placeRootLabels(Box *boxes, const RootsAnswer &a, const Plane &p,
+                            const AxisBands &bands, const Box &mark, const char (*labels)[64],
+                            std::size_t labelled) {
   for (std::size_t k = 0; k < labelled; ++k) {
     const complexRoot &root = a.roots[k];
-    const double rho = root.modulus;
+    const double rho = root.modulus, x = toX(p, root.real), y = toY(p, root.imaginary);
     const double dx = rho > 0 ? root.real / rho : 1, dy = rho > 0 ? root.imaginary / rho : 0;
-    drawLabelAt(out, "fig-root-label", toX(p, root.real), toY(p, root.imaginary), dx, dy,
-                labels[k]);
+    boxes[k] = placeLabel(bands, x, y, dx, dy, false, textBox(labels[k], kRootLabelSize));
+    if (overlap(boxes[k], mark)) boxes[k] = placeLabel(bands, x, y, dx, dy, true, boxes[k]);
+    for (std::size_t j = 0; j < k; ++j)
+      if (overlap(boxes[j], boxes[k])) return 0;
   }
+  return labelled;
+}
+
+// Labels as the page lists the roots; |labels| holds one text per root.
+void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p, const char (*labels)[64],
+                const Box *boxes, std::size_t labelled) {
+  for (std::size_t k = 0; k < labelled; ++k)
+    drawLabel(out, "fig-root-label", boxes[k], toX(p, a.roots[k].real), labels[k]);
 }
 
 // The text alternative: what is drawn and, when few, the roots themselves.
@@ -250,11 +365,16 @@ bool roots_figure(FILE *out, const char *query) {
                 a.roots.size(), a.roots.size() == 1 ? "" : "s", a.in.n, a.in.re, a.in.im,
                 static_cast<double>(a.roots[0].modulus));
   open_figure(out, "roots", kWidth, kHeight, title, desc);
+  const AxisBands bands = axisBands(tickNumbersWidth(plane, step));
+  Box boxes[kMaxLabels];
+  const Box mark = numberMark(a, plane);
+  const std::size_t drawn = placeRootLabels(boxes, a, plane, bands, mark, labels, labelled);
   drawAxes(out);
-  drawScale(out, plane, step);
+  drawTicks(out, plane, step);
   drawRoots(out, a, plane);
-  drawNumber(out, a, plane);
-  drawLabels(out, a, plane, labels, labelled);
+  drawNumber(out, a, plane, bands, mark, boxes, drawn);
+  drawTickNumbers(out, plane, step);
+  drawLabels(out, a, plane, labels, boxes, drawn);
   close_figure(out, caption);
   return true;
 }
