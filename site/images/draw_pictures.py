@@ -5,6 +5,8 @@
   circles3.gif  the n-th roots of a number: a regular polygon of points on a
                 circle, with the axes of the complex plane (roots)
   calendar.png  a calendar page with one day ringed (day of the year)
+  favicon.ico   the site's icon at 16, 32 and 48 pixels: a root on its
+                circle, written to the document root the browser asks
 
 Change the constants below to change the pictures; the build redraws them
 whenever this file changes. Shapes are drawn at four times the size and
@@ -13,7 +15,7 @@ the final size so that the small built-in font stays sharp. Each file is
 written beside its final name and renamed over it, so a failed run never
 leaves half a picture.
 
-  /usr/bin/python3 draw_pictures.py OUTPUT_FOLDER
+  /usr/bin/python3 draw_pictures.py OUTPUT_FOLDER DOCUMENT_ROOT
 """
 
 import math
@@ -44,6 +46,9 @@ CALENDAR_DAYS = 31
 CALENDAR_RINGED_DAY = 14
 CALENDAR_TITLE = "DAY OF THE YEAR"
 WEEKDAY_LETTERS = "MTWTFSS"
+
+ICON_SIZES = (48, 32, 16)  # largest first: the others go in beside it
+ICON_ROOT_TURN = 40.0  # angle of the icon's root point, degrees counterclockwise
 
 
 def canvas(size):
@@ -178,11 +183,34 @@ def calendar_page(font):
     return image
 
 
-def save(image, folder, name):
-    """Writes |image| to folder/name through a temporary file beside it."""
+def icon(size):
+    """The site's icon at |size| pixels: the roots picture's motif on a disc
+    of paper, so it shows on light and dark tabs alike; the axes are left
+    out below 32 pixels, where they would only blur."""
+    image = Image.new("RGBA", (size * SCALE, size * SCALE), PAPER + (0,))
+    pen = ImageDraw.Draw(image)
+    centre = (size / 2, size / 2)
+    r = size * 0.36
+    disc(pen, centre, size / 2 - 0.5, PAPER + (255,))
+    if size >= 32:
+        line(pen, [(size * 0.1, centre[1]), (size * 0.9, centre[1])], AXES, size / 32)
+        line(pen, [(centre[0], size * 0.1), (centre[0], size * 0.9)], AXES, size / 32)
+    ring(pen, centre, r, CIRCLE, max(1.5, size / 16))
+    angle = math.radians(ICON_ROOT_TURN)
+    disc(pen, (centre[0] + r * math.cos(angle), centre[1] - r * math.sin(angle)),
+         max(2.5, size / 9), RADIUS)
+    return image.resize((size, size), Image.LANCZOS)
+
+
+def save(image, folder, name, smaller=()):
+    """Writes |image| to folder/name through a temporary file beside it; an
+    icon holds the |smaller| images too, each drawn for its own size."""
     path = os.path.join(folder, name)
     temporary = os.path.join(folder, "." + name + ".tmp")
-    if name.endswith(".gif"):
+    if name.endswith(".ico"):
+        image.save(temporary, format="ICO", sizes=[i.size for i in (image, *smaller)],
+                   append_images=list(smaller))
+    elif name.endswith(".gif"):
         image = image.convert("P", palette=Image.ADAPTIVE, colors=64)
         image.save(temporary, format="GIF")
     else:
@@ -191,15 +219,17 @@ def save(image, folder, name):
 
 
 def main(argv):
-    if len(argv) != 2:
-        sys.stderr.write("usage: draw_pictures.py OUTPUT_FOLDER\n")
+    if len(argv) != 3:
+        sys.stderr.write("usage: draw_pictures.py OUTPUT_FOLDER DOCUMENT_ROOT\n")
         return 2
-    folder = argv[1]
+    folder, root = argv[1], argv[2]
     os.makedirs(folder, exist_ok=True)
     font = ImageFont.load_default()
     save(circle_with_measures(font), folder, "circles2.gif")
     save(roots_on_a_circle(font), folder, "circles3.gif")
     save(calendar_page(font), folder, "calendar.png")
+    icons = [icon(size) for size in ICON_SIZES]
+    save(icons[0], root, "favicon.ico", icons[1:])
     return 0
 
 

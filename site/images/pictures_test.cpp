@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <cstdint>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "testsupport/run_program.h"
@@ -52,5 +54,34 @@ INSTANTIATE_TEST_SUITE_P(Pictures, PictureTest, testing::ValuesIn(kPictures),
                            std::string name = info.param.name;
                            return name.substr(0, name.find('.'));
                          });
+
+// The site's icon in the document root: an icon directory of three
+// images, 16, 32 and 48 pixels square, each decoding to the size listed.
+TEST(Favicon, HoldsThreeSizesThatDecode) {
+  ASSERT_TRUE(file_exists(SITE_FAVICON)) << SITE_FAVICON;
+  const std::string ico = read_file(SITE_FAVICON);
+  ASSERT_GE(ico.size(), 6u + 3 * 16);
+  ASSERT_EQ(ico.substr(0, 6), std::string("\0\0\1\0\3\0", 6)) << "not an icon of three images";
+  const auto *bytes = reinterpret_cast<const unsigned char *>(ico.data());
+  auto u32 = [&](std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           std::uint64_t{bytes[at + 3]} << 24;
+  };
+  std::set<int> sides;
+  for (std::size_t entry = 6; entry < 6 + 3 * 16; entry += 16) {
+    const int side = bytes[entry];
+    const std::uint64_t size = u32(entry + 8), offset = u32(entry + 12);
+    ASSERT_LE(offset + size, ico.size()) << "image of " << side << " outside the file";
+    int width = 0, height = 0, channels = 0;
+    unsigned char *pixels = stbi_load_from_memory(bytes + offset, static_cast<int>(size), &width,
+                                                  &height, &channels, 4);
+    ASSERT_NE(pixels, nullptr) << side << ": " << stbi_failure_reason();
+    EXPECT_EQ(width, side);
+    EXPECT_EQ(height, side);
+    stbi_image_free(pixels);
+    sides.insert(side);
+  }
+  EXPECT_EQ(sides, (std::set<int>{16, 32, 48}));
+}
 
 }  // namespace
