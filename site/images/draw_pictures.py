@@ -5,8 +5,9 @@
   circles3.gif  the n-th roots of a number: a regular polygon of points on a
                 circle, with the axes of the complex plane (roots)
   calendar.png  a calendar page with one day ringed (day of the year)
-  favicon.ico   the site's icon at 16, 32 and 48 pixels: a root on its
-                circle, written to the document root the browser asks
+  favicon.ico   the site's icon at 16, 32 and 48 pixels, a root on its
+                circle; written to the document root, where browsers ask
+                for it
 
 Change the constants below to change the pictures; the build redraws them
 whenever this file changes. Shapes are drawn at four times the size and
