@@ -9,8 +9,9 @@
 
 // Runs |query| through the dates, roots, circles and day-of-year pages, and
 // the guest book (both editions) when |with_guest_book|, which then reads
-// and writes "../data/" of the working directory. Returns everything the
-// pages wrote, one page after the other.
+// and writes "../data/" of the working directory; then through the site's
+// frame for each of its pages, answers and pictures. Returns everything
+// the pages wrote, one page after the other.
 std::string run_pages(const std::string &query, bool with_guest_book);
 
 // A bytes-to-query adapter for fuzzers: the bytes up to the first NUL are

@@ -117,9 +117,8 @@ class Site:
         policy = [m["message"] for m in messages if "Content Security Policy" in m["message"]
                   or "Content-Security-Policy" in m["message"]]
         self.check(not policy, f"{name}: no Content-Security-Policy violation", policy)
-        # The browser asks for /favicon.ico by itself; the site has none.
         errors = [m["message"] for m in messages if m["level"] == "SEVERE"
-                  and m["message"] not in policy and "/favicon.ico " not in m["message"]]
+                  and m["message"] not in policy]
         self.check(not errors, f"{name}: no console error", errors)
         self.screenshot(name)
 
