@@ -1,5 +1,6 @@
 #include "site/frame/frame.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -54,26 +55,32 @@ const Status &find_status(int code) {
   return find_status(500);
 }
 
-void write_document_head(FILE *out, const char *title) {
-  std::fprintf(out,
-               "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-               "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
-               "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
-               "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
-               title);
+const char kDocumentTail[] =
+    "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
+
+// The document's opening, up to <main>, titled |title|. Returns its
+// length; a title too long for |head| is cut.
+int document_head(char (&head)[1024], const char *title) {
+  int length = std::snprintf(
+      head, sizeof head,
+      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+      "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
+      "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
+      "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
+      title);
+  return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
-void write_document_tail(FILE *out) {
-  std::fputs("\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n", out);
-}
-
-void write_error_body(FILE *out, const Status &status) {
+// The whole error document for |status|. Returns its length.
+int error_document(char (&page)[2048], const Status &status) {
   char title[64];
   std::snprintf(title, sizeof title, "%d %s", status.code, status.reason);
-  write_document_head(out, title);
-  std::fprintf(out, "<h1>%s</h1>\n<p class=\"error\">%s</p>\n", title, status.message);
-  write_document_tail(out);
+  char head[1024];
+  document_head(head, title);
+  int length = std::snprintf(page, sizeof page, "%s<h1>%s</h1>\n<p class=\"error\">%s</p>\n%s",
+                             head, title, status.message, kDocumentTail);
+  return std::min(length, static_cast<int>(sizeof page) - 1);
 }
 
 // A memory stream that owns what it collects.
@@ -110,14 +117,10 @@ void write_headers(FILE *out, const Status &status, bool cacheable, long length)
 
 void write_error_response(FILE *out, int code, bool head) {
   const Status &status = find_status(code);
-  Buffer body;
-  if (!head) write_error_body(body.stream, status);
-  if (!body.finish()) {
-    write_headers(out, find_status(500), false, -1);
-    return;
-  }
-  write_headers(out, status, false, head ? -1 : static_cast<long>(body.size));
-  std::fwrite(body.data, 1, body.size, out);
+  char page[2048];
+  int length = error_document(page, status);
+  write_headers(out, status, false, head ? -1 : length);
+  if (!head) std::fwrite(page, 1, static_cast<std::size_t>(length), out);
 }
 
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
@@ -152,12 +155,16 @@ const FramePage *find_page(const FrameRequest &request, const FramePage *pages,
 }
 
 // The zone of the request becomes the process's; an unset TZ is the
-// system's default zone.
+// system's default zone. The zone is loaded again only when it changed: a
+// CGI process, whose zone is its environment's, never reloads it, and a
+// page that reads no date never loads it at all.
 void use_time_zone(const char *tz) {
   const char *current = std::getenv("TZ");
   if (tz != nullptr) {
-    if (current == nullptr || std::strcmp(current, tz) != 0) setenv("TZ", tz, 1);
-  } else if (current != nullptr) {
+    if (current != nullptr && std::strcmp(current, tz) == 0) return;
+    setenv("TZ", tz, 1);
+  } else {
+    if (current == nullptr) return;
     unsetenv("TZ");
   }
   tzset();
@@ -172,6 +179,7 @@ bool too_long(const FramePage &page, const FrameRequest &request) {
 
 // Runs |page| into |fragment|, its picture after it. Returns the status.
 int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragment) {
+  if (fragment.stream == nullptr) return 500;
   use_time_zone(request.tz);
   int result = page.page(fragment.stream, request);
   if (result == kPageDone && page.has_figure)
@@ -199,13 +207,13 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
   Buffer fragment;
   int code = run_page(page, request, fragment);
   if (code != 200) return write_error_response(out, code, false);
-  Buffer body;
-  write_document_head(body.stream, page.title);
-  std::fwrite(fragment.data, 1, fragment.size, body.stream);
-  write_document_tail(body.stream);
-  if (!body.finish()) return write_error_response(out, 500, false);
-  write_headers(out, find_status(200), cacheable, static_cast<long>(body.size));
-  std::fwrite(body.data, 1, body.size, out);
+  char head_text[1024];
+  int head_length = document_head(head_text, page.title);
+  write_headers(out, find_status(200), cacheable,
+                static_cast<long>(head_length + fragment.size + std::strlen(kDocumentTail)));
+  std::fputs(head_text, out);
+  std::fwrite(fragment.data, 1, fragment.size, out);
+  std::fputs(kDocumentTail, out);
 }
 
 }  // namespace
@@ -220,4 +228,8 @@ void serve_request(FILE *out, const FrameRequest &request, const FramePage *page
   serve_page(out, *page, request, head);
 }
 
-void write_error_document(FILE *out, int status) { write_error_body(out, find_status(status)); }
+void write_error_document(FILE *out, int status) {
+  char page[2048];
+  error_document(page, find_status(status));
+  std::fputs(page, out);
+}

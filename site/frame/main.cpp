@@ -68,12 +68,8 @@ bool respond(const FrameRequest &request, char **data, std::size_t *size) {
 
 int serve_cgi(int directory) {
   if (directory >= 0 && fchdir(directory) != 0) return 1;
-  char *data = nullptr;
-  std::size_t size = 0;
-  bool ok = respond(read_request(from_environment, nullptr), &data, &size);
-  ok = ok && std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
-  std::free(data);
-  return ok ? 0 : 1;
+  serve_request(stdout, read_request(from_environment, nullptr), kSitePages, kSitePageCount);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 // Serves until the server closes the socket. A client that has gone only
