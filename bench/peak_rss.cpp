@@ -4,8 +4,8 @@
 // the kernel counts the pages a forked child shares with its parent until
 // exec in the child's peak, so only a small parent measures the command.
 //   peak_rss COMMAND [ARGS...]
-#include <sys/resource.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

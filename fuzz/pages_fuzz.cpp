@@ -49,6 +49,7 @@ std::string run_pages(const std::string &query, bool with_guest_book) {
 }
 
 std::string run_pages_on_bytes(const unsigned char *data, std::size_t size) {
-  std::string query(reinterpret_cast<const char *>(data), strnlen(reinterpret_cast<const char *>(data), size));
+  std::string query(reinterpret_cast<const char *>(data),
+                    strnlen(reinterpret_cast<const char *>(data), size));
   return run_pages(query, size > 0 && (data[0] & 1) != 0);
 }

@@ -21,7 +21,8 @@ const char kSecurityPolicy[] =
     "default-src 'none'; "
     "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; "
     "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "
-    "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS "; "
+    "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS
+    "; "
     "base-uri 'none'; frame-ancestors 'none'";
 
 namespace {
@@ -61,14 +62,14 @@ const char kDocumentTail[] =
 // The document's opening, up to <main>, titled |title|. Returns its
 // length; a title too long for |head| is cut.
 int document_head(char (&head)[1024], const char *title) {
-  int length = std::snprintf(
-      head, sizeof head,
-      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-      "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
-      "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
-      "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
-      title);
+  int length =
+      std::snprintf(head, sizeof head,
+                    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                    "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
+                    "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
+                    "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
+                    title);
   return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
@@ -126,8 +127,7 @@ void write_error_response(FILE *out, int code, bool head) {
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
 // client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
 // the server gives no address. Null for any other address.
-const FramePage *find_page(const FrameRequest &request, const FramePage *pages,
-                           std::size_t count) {
+const FramePage *find_page(const FrameRequest &request, const FramePage *pages, std::size_t count) {
   char path[256];
   const char *prefix = "/";
   const char *suffix = "";
