@@ -7,81 +7,9 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 
 namespace {
-
-// How reading a record ended; the malformed outcomes index kMalformed.
-enum Outcome { kRead, kEnd, kNotNumber, kOutOfRange, kCutShort, kNameTooLong, kReadError };
-
-const char *const kMalformed[] = {
-    "",
-    "",
-    "a component is not a number",
-    "a component is out of range",
-    "the list ends inside the record",
-    "the name is longer than 248 bytes",
-    "",
-};
-static_assert(kChipNameMax == 248, "the message above names the bound");
-
-struct Colour {
-  int part[3];
-  char name[kChipNameMax + 1];
-};
-
-bool is_blank(int c) { return c != EOF && std::isspace(static_cast<unsigned char>(c)); }
-
-int skip_blanks(FILE *in) {
-  int c;
-  do c = std::getc(in);
-  while (is_blank(c));
-  return c;
-}
-
-// A decimal int as "%d" reads it (blanks, optional sign, digits), refusing
-// one beyond int; any number of digits is consumed without overflow.
-Outcome read_component(FILE *in, int *value) {
-  int c = skip_blanks(in);
-  if (c == EOF) return kEnd;
-  bool negative = c == '-';
-  if (c == '-' || c == '+') c = std::getc(in);
-  if (!std::isdigit(c)) return c == EOF ? kCutShort : kNotNumber;
-  long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-  long long magnitude = 0;
-  for (; std::isdigit(c); c = std::getc(in))
-    if (magnitude <= limit) magnitude = magnitude * 10 + (c - '0');
-  if (c != EOF) std::ungetc(c, in);
-  if (magnitude > limit) return kOutOfRange;
-  *value = static_cast<int>(negative ? -magnitude : magnitude);
-  return kRead;
-}
-
-Outcome read_name(FILE *in, char *name) {
-  int c = skip_blanks(in);
-  if (c == EOF) return kCutShort;
-  std::size_t length = 0;
-  for (; c != EOF && !is_blank(c); c = std::getc(in)) {
-    if (length == kChipNameMax) return kNameTooLong;
-    name[length++] = static_cast<char>(c);
-  }
-  name[length] = '\0';
-  return kRead;
-}
-
-// Three components and a name, separated by any white space; kEnd only
-// when the list ends before the first component.
-Outcome read_colour(FILE *in, Colour *colour) {
-  Outcome got = kRead;
-  for (int i = 0; i < 3 && got == kRead; ++i) {
-    got = read_component(in, &colour->part[i]);
-    if (got == kEnd && i > 0) got = kCutShort;
-  }
-  if (got == kRead) got = read_name(in, colour->name);
-  if (got != kRead && std::ferror(in)) return kReadError;
-  return got;
-}
 
 bool report_errno(FILE *err, const char *what, const char *file) {
   const char *reason = std::strerror(errno);
@@ -165,10 +93,10 @@ bool write_records(FILE *in, const char *list, const ChipFolders &folders, FILE 
   Colour colour;
   bool ok = true;
   for (long number = 1;; ++number) {
-    Outcome got = read_colour(in, &colour);
-    if (got == kEnd) return ok;
-    if (got == kReadError) return report_errno(err, "read", list);
-    if (got != kRead) return report_record(err, list, number, kMalformed[got]);
+    ColourRead got = read_colour(in, &colour);
+    if (got == ColourRead::kEnd) return ok;
+    if (got == ColourRead::kReadError) return report_errno(err, "read", list);
+    if (got != ColourRead::kRead) return report_record(err, list, number, colour_fault(got));
     if (!chip_name_safe(colour.name))
       ok = report_record(err, list, number, "the name cannot be a chip's file name");
     else if (!components_fit(colour))

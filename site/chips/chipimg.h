@@ -1,19 +1,16 @@
-// Chip images for the colour-chip page: for every colour record of a colour
-// list (the "red green blue name" records the chip-line generator reads),
-// one solid-colour PNG and one BMP named after the colour, in the folders
-// the chip lines point to (png/NAME.png and bmp/NAME.bmp).
+// Chip images for the colour-chip page: for every record of a colour list
+// (read by colours/colour_list.h, as the chip-line generator reads it), one
+// solid-colour PNG and one BMP named after the colour, in the folders the
+// chip lines point to (png/NAME.png and bmp/NAME.bmp).
 #ifndef SITE_CHIPS_CHIPIMG_H
 #define SITE_CHIPS_CHIPIMG_H
 
-#include <cstddef>
 #include <cstdio>
+
+#include "colours/colour_list.h"
 
 inline constexpr int kChipWidth = 64;
 inline constexpr int kChipHeight = 32;
-
-// Longest colour name a record may carry, in bytes, as the chip-line
-// generator allows; a longer one makes the record malformed.
-inline constexpr std::size_t kChipNameMax = 248;
 
 // True when |name| is safe as a chip's file name and as a path segment of
 // its address: 1 to kChipNameMax bytes of ASCII letters, digits, '-', '_'

@@ -3,104 +3,20 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-// How reading a field or a record ended. kRead and kEnd are normal; the
-// others name a malformed record, except kReadError, which is the stream's.
-enum Outcome { kRead, kEnd, kNotNumber, kOutOfRange, kCutShort, kNameTooLong, kReadError };
-
-// Why a record is malformed, indexed by Outcome.
-const char *const kMalformed[] = {
-    "",
-    "",
-    "a component is not a number",
-    "a component is out of range",
-    "the list ends inside the record",
-    "the name is longer than 248 bytes",
-    "",
-};
-static_assert(kChipNameMax == 248, "the message above names the bound");
 
 // How converting a list ended: the whole list converted, a list that could
 // not be read to its end (what came before is kept), or an output that
 // could not be written (the previous file is kept).
 enum Result { kListConverted, kListFailed, kOutputFailed };
 
-// One colour record; the same one is reused for every record of a list.
-struct Colour {
-  int part[3];
-  char name[kChipNameMax + 1];
-};
-
 const char kChipFormat[] =
     "<div class=\"chip\">#%02x%02x%02x %d %d %d <img src=\"/images/chips/png/%s.png\" "
     "alt=\"/images/chips/png/%s.png\" /> <a href=\"/images/chips/bmp/%s.bmp\">%s</a></div>\n";
-
-bool is_blank(int c) { return c != EOF && std::isspace(static_cast<unsigned char>(c)); }
-
-// Returns the first byte after any white space, or EOF.
-int skip_blanks(FILE *in) {
-  int c;
-  do c = std::getc(in);
-  while (is_blank(c));
-  return c;
-}
-
-// Reads a decimal int the way "%d" does: blanks, an optional sign, digits;
-// the byte after the digits stays in the stream. Unlike "%d", a value
-// outside int is refused instead of being undefined. kEnd when only blanks
-// remain.
-Outcome read_component(FILE *in, int *value) {
-  int c = skip_blanks(in);
-  if (c == EOF) return kEnd;
-  bool negative = c == '-';
-  if (c == '-' || c == '+') c = std::getc(in);
-  if (!std::isdigit(c)) return c == EOF ? kCutShort : kNotNumber;
-  // The magnitude stops growing once it passes the largest one allowed, so
-  // any number of digits is consumed without overflowing.
-  long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-  long long magnitude = 0;
-  for (; std::isdigit(c); c = std::getc(in))
-    if (magnitude <= limit) magnitude = magnitude * 10 + (c - '0');
-  if (c != EOF) std::ungetc(c, in);
-  if (magnitude > limit) return kOutOfRange;
-  *value = static_cast<int>(negative ? -magnitude : magnitude);
-  return kRead;
-}
-
-// Reads the next word into |name| (capacity kChipNameMax + 1). The byte
-// after the word is consumed; it is white space or the end of the list.
-Outcome read_name(FILE *in, char *name) {
-  int c = skip_blanks(in);
-  if (c == EOF) return kCutShort;
-  std::size_t length = 0;
-  for (; c != EOF && !is_blank(c); c = std::getc(in)) {
-    if (length == kChipNameMax) return kNameTooLong;
-    name[length++] = static_cast<char>(c);
-  }
-  name[length] = '\0';
-  return kRead;
-}
-
-// Reads one record: three components and a name, fields separated by any
-// white space, line breaks included. kEnd only when the list ends before
-// the first component; a read error overrides whatever the bytes said.
-Outcome read_colour(FILE *in, Colour *colour) {
-  Outcome got = kRead;
-  for (int i = 0; i < 3 && got == kRead; ++i) {
-    got = read_component(in, &colour->part[i]);
-    if (got == kEnd && i > 0) got = kCutShort;
-  }
-  if (got == kRead) got = read_name(in, colour->name);
-  if (got != kRead && std::ferror(in)) return kReadError;
-  return got;
-}
 
 // Room for a name with every byte written as the longest entity.
 constexpr std::size_t kEscapedNameSize = 6 * kChipNameMax + 1;
@@ -158,24 +74,24 @@ bool report_errno(FILE *err, const char *what, const char *file) {
   return false;
 }
 
-bool report_malformed(FILE *err, const char *list, long number, Outcome why) {
+bool report_malformed(FILE *err, const char *list, long number, ColourRead why) {
   std::fprintf(err, "tinctor: %s: record %ld: %s; the rest of the list is not converted\n", list,
-               number, kMalformed[why]);
+               number, colour_fault(why));
   return false;
 }
 
 // Writes a chip line for each record until the list ends, a record is
 // malformed or a write fails; each failure is reported once.
 Result write_chips(FILE *in, const char *list, FILE *out, const char *output, FILE *err) {
-  Colour colour;
+  Colour colour;  // the same one is reused for every record of the list
   for (long number = 1;; ++number) {
-    Outcome got = read_colour(in, &colour);
-    if (got == kEnd) return kListConverted;
-    if (got == kReadError) {
+    ColourRead got = read_colour(in, &colour);
+    if (got == ColourRead::kEnd) return kListConverted;
+    if (got == ColourRead::kReadError) {
       report_errno(err, "read", list);
       return kListFailed;
     }
-    if (got != kRead) {
+    if (got != ColourRead::kRead) {
       report_malformed(err, list, number, got);
       return kListFailed;
     }

@@ -4,12 +4,9 @@
 #ifndef TOOLS_TINCTOR_TINCTOR_H
 #define TOOLS_TINCTOR_TINCTOR_H
 
-#include <cstddef>
 #include <cstdio>
 
-// Longest colour name a record may carry, in bytes; a longer one makes the
-// record malformed rather than being cut.
-inline constexpr std::size_t kChipNameMax = 248;
+#include "colours/colour_list.h"
 
 // Reads the colour list |list| and writes one chip line per record to
 // |output|, in list order, the name HTML-escaped (& < > " '). The lines go
