@@ -170,11 +170,10 @@ void use_time_zone(const char *tz) {
   tzset();
 }
 
-// Whether |page| refuses this query for its length before running: the
-// dates pages answer at most 2047 bytes.
+// Whether |page| will refuse this query for its length: a HEAD request
+// knows without running the page.
 bool too_long(const FramePage &page, const FrameRequest &request) {
-  return (std::strcmp(page.name, "kestrum") == 0 || std::strcmp(page.name, "bolvey") == 0) &&
-         request.query != nullptr && std::strlen(request.query) > 2047;
+  return page.refuses_long_query && request.query != nullptr && std::strlen(request.query) > 2047;
 }
 
 // Runs |page| into |fragment|, its picture after it. Returns the status.

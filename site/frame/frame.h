@@ -37,8 +37,9 @@ struct FramePage {
   const char *name;   // the address is /cgi-bin/<name>.pl
   const char *title;  // the document's title
   int (*page)(FILE *out, const FrameRequest &request);
-  bool changes_data;  // answers are never cached
-  bool has_figure;    // a picture of the answer follows the fragment
+  bool changes_data;        // answers are never cached
+  bool has_figure;          // a picture of the answer follows the fragment
+  bool refuses_long_query;  // a query over 2047 bytes gets kPageTooLong
 };
 
 // The site's pages: the seven programs and the guest book's source.
