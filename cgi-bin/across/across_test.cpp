@@ -176,7 +176,16 @@ struct Site {
     std::vector<std::string> env{"LC_ALL=C", "TZ=UTC", "PATH=/usr/bin:/bin"};
     if (address != nullptr) env.push_back(std::string("REMOTE_ADDR=") + address);
     if (query != nullptr) env.push_back(std::string("QUERY_STRING=") + query);
-    return run_program(bin_path(program), ProgramRun{env, cgi, {}, {}}, limits);
+    std::string path = bin_path(program);
+    if (limits.uid) {
+      // Another user may not reach the build's folder: run a copy from
+      // the site's own cgi-bin, as a server would.
+      std::string copy = cgi + "/" + program;
+      fs::copy_file(path, copy, fs::copy_options::overwrite_existing);
+      fs::permissions(copy, fs::perms(0755));
+      path = copy;
+    }
+    return run_program(path, ProgramRun{env, cgi, {}, {}}, limits);
   }
   // Lets an unprivileged user reach the data directory.
   void open_to_all() const {
