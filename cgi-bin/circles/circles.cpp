@@ -54,25 +54,26 @@ void readFields(Fields &f, const char *form) {
 
 bool hasFraction(const Fields &f) { return f.num_len != 0 || f.den_len != 0; }
 
-// The length entered: the decimal alone, or the decimal plus the fraction.
-// A fraction missing a part, or whose denominator converts to zero, sets
-// error_type and leaves the length 0.
-double enteredLength(const Fields &f) {
-  if (!hasFraction(f)) return std::atof(f.length);
-  if (f.num_len == 0 || f.den_len == 0) {
-    error_type = 1;
-    return 0.0;
+// The request the fields ask: the length entered is the decimal alone, or
+// the decimal plus the fraction. A fraction missing a part, or whose
+// denominator converts to zero, is error 1 with a length of 0.
+CircleRequest requestOf(const Fields &f) {
+  CircleRequest c{f.dimension[0] == 'r', 0, 0.0};
+  double length = std::atof(f.length);
+  if (hasFraction(f)) {
+    const double den = f.den_len == 0 ? 0.0 : std::atof(f.den);
+    if (f.num_len == 0 || den == 0.0) {
+      c.error = 1;
+      return c;
+    }
+    length += std::atof(f.num) / den;
   }
-  const double den = std::atof(f.den);
-  if (den == 0.0) {
-    error_type = 1;
-    return 0.0;
-  }
-  return std::atof(f.length) + std::atof(f.num) / den;
+  c.radius = c.isRadius ? length : length / 2;
+  return c;
 }
 
-double radiusOf(const Fields &f, double length) {
-  return f.dimension[0] == 'r' ? length : length / 2;
+void copyForm(char (&form)[2048], const char *query) {
+  std::snprintf(form, sizeof form, "%s", query ? query : "");
 }
 
 // Echoes the input as typed, each field escaped for the page.
@@ -103,17 +104,25 @@ void printResult(FILE *out, double radius) {
 
 }  // namespace
 
-int circles_page(FILE *out, const char *query) {
+CircleRequest readCircleRequest(const char *query) {
   char form[2048];
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
-  error_type = 0;
+  copyForm(form, query);
   Fields f;
   readFields(f, form);
-  const double radius = radiusOf(f, enteredLength(f));
+  return requestOf(f);
+}
+
+int circles_page(FILE *out, const char *query) {
+  char form[2048];
+  copyForm(form, query);
+  Fields f;
+  readFields(f, form);
+  const CircleRequest c = requestOf(f);
+  error_type = c.error;
   printEcho(out, f);
   std::fputs("<hr width=\"80%\">\n", out);
   std::fputs("<p>\n", out);
-  printResult(out, radius);
+  printResult(out, c.radius);
   std::fputs(kForm, out);
   return 0;
 }

@@ -14,6 +14,18 @@ extern int error_type;
 // nothing for any other code.
 void errorMessage(FILE *out, int code);
 
+// What one request asks, read as circles_page reads it.
+struct CircleRequest {
+  bool isRadius;  // "dimension" starts with 'r'; otherwise the length is the diameter
+  int error;      // the request's error code, as error_type holds it
+  double radius;  // 0 when |error| is not 0
+};
+
+// Reads the fields of |query| (nullptr counts as the empty query; only its
+// first 2047 bytes are read) into a CircleRequest. Sets nothing
+// program-wide.
+CircleRequest readCircleRequest(const char *query);
+
 // Serves one request: the fields "length", "length_num", "length_den" and
 // "dimension" of |query| (nullptr counts as the empty query; only its first
 // 2047 bytes are read). Values are used raw; every echoed value is

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cgi-bin/circles/circles.h"
 #include "cgi-bin/circles/measures.h"
-#include "formlib/formlib.h"
 #include "site/figures/figure_parts.h"
 #include "site/figures/svg.h"
 
@@ -17,37 +17,6 @@ constexpr double kCx = 175, kCy = 160;  // the centre
 constexpr double kRadius = 140;         // pixels of the circle drawn for any radius but 0
 constexpr double kColumn = 345;         // left edge of the measures
 constexpr double kBarY = 318;           // the scale bar
-
-// The request as the circle page reads it: its fields raw, in its buffers,
-// its fraction rule and its error. The page keeps this reading private, so
-// it is repeated here to the letter; the figure test holds the two to the
-// same error decision.
-struct CircleRequest {
-  bool isRadius;  // "dimension" starts with "r"; otherwise the diameter
-  bool error;     // the page shows the fraction error and no measures
-  double radius;
-};
-
-CircleRequest readCircle(const char *query) {
-  char form[2048];
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
-  char dimension[9], length[256], num[256], den[256];
-  get_var(dimension, "dimension", form);
-  get_var(length, "length", form);
-  const bool hasNum = get_var(num, "length_num", form) > 0;
-  const bool hasDen = get_var(den, "length_den", form) > 0;
-  CircleRequest c{dimension[0] == 'r', false, 0.0};
-  double value = 0.0;
-  if (!hasNum && !hasDen) {
-    value = std::atof(length);
-  } else if (!hasNum || !hasDen || std::atof(den) == 0.0) {
-    c.error = true;
-  } else {
-    value = std::atof(length) + std::atof(num) / std::atof(den);
-  }
-  c.radius = c.isRadius ? value : value / 2;
-  return c;
-}
 
 // |value| as the page's result block prints it (whole part, sixteenths and
 // three decimals, in the process's locale), without the outer blanks.
@@ -122,8 +91,8 @@ void drawMeasures(FILE *out, const CircleRequest &c, const CircleTexts &t) {
 }  // namespace
 
 bool circle_figure(FILE *out, const char *query) {
-  const CircleRequest c = readCircle(query);
-  if (c.error || !std::isfinite(c.radius)) return false;
+  const CircleRequest c = readCircleRequest(query);
+  if (c.error != 0 || !std::isfinite(c.radius)) return false;
   const double size = std::fabs(c.radius);
   if (size != 0 && !drawable_extent(size)) return false;
   CircleTexts t;
