@@ -6,7 +6,8 @@
 #     mode), stb (chip images), expat (the figure tests' XML parser),
 #     Pillow (the pictures), clang with its fuzzer runtime
 #   serve and test: lighttpd, nginx, apache2, spawn-fcgi and multiwatch,
-#     the cgi-fcgi client, curl, Chromium with its driver and selenium
+#     the cgi-fcgi client, curl, Chromium with its driver and selenium,
+#     npm (the browser test's accessibility checker)
 set -euo pipefail
 
 packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils
@@ -14,6 +15,9 @@ packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils
   clang libclang-rt-14-dev
   lighttpd nginx apache2 spawn-fcgi multiwatch curl
   chromium chromium-driver python3-selenium)
+# npm installs the browser test's accessibility checker into the build
+# tree; an npm that came with another build of Node.js does as well.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
