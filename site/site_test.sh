@@ -162,6 +162,7 @@ check_headers_of_responses() {
   headers_case guest-book '/cgi-bin/across.pl?r=Cached' 'text/html; charset=utf-8' no-store
   headers_case static-page /index.html 'text/html; charset=utf-8' ''
   headers_case style-sheet /site.css 'text/css; charset=utf-8' ''
+  headers_case script /site.js 'text/javascript; charset=utf-8' ''
   headers_case picture /images/calendar.png image/png ''
 }
 

@@ -12,14 +12,15 @@
 #error "the build names the outside form actions the guest book's footer may post to"
 #endif
 
-// Only the site's own files, plus the two inline snippets the programs'
-// fragments carry, allowed by their hashes: the guest book's
-// OnFocus="this.blur();" and the roots page's
-// style="text-decoration:overline". The guest book's footer also holds a
+// Only the site's own files, plus the one inline snippet of the programs'
+// fragments the site keeps, allowed by its hash: the roots page's
+// style="text-decoration:overline". The guest book's
+// OnFocus="this.blur();" is not allowed: it would throw a keyboard user out
+// of the box of previous words. The guest book's footer also holds a
 // search form that posts to the outside search site.
 const char kSecurityPolicy[] =
     "default-src 'none'; "
-    "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; "
+    "script-src 'self'; "
     "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "
     "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS
     "; "
@@ -67,7 +68,8 @@ int document_head(char (&head)[1024], const char *title) {
                     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
                     "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
-                    "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
+                    "<link rel=\"stylesheet\" href=\"/figures.css\">"
+                    "<script src=\"/site.js\" defer></script></head>\n<body>\n"
                     "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
                     title);
   return std::min(length, static_cast<int>(sizeof head) - 1);
@@ -197,6 +199,20 @@ int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragmen
   }
 }
 
+// The answer's document into |document|: the site's head, the title as the
+// heading when the fragment has none, the fragment with its figure, the
+// tail. False when memory ran out.
+bool compose_answer(Buffer &document, const FramePage &page, const Buffer &fragment) {
+  if (document.stream == nullptr) return false;
+  char head_text[1024];
+  document_head(head_text, page.title);
+  std::fputs(head_text, document.stream);
+  if (page.adds_heading) std::fprintf(document.stream, "<h1>%s</h1>\n", page.title);
+  std::fwrite(fragment.data, 1, fragment.size, document.stream);
+  std::fputs(kDocumentTail, document.stream);
+  return document.finish();
+}
+
 void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, bool head) {
   bool cacheable = !page.changes_data;
   if (head) {
@@ -206,13 +222,10 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
   Buffer fragment;
   int code = run_page(page, request, fragment);
   if (code != 200) return write_error_response(out, code, false);
-  char head_text[1024];
-  int head_length = document_head(head_text, page.title);
-  write_headers(out, find_status(200), cacheable,
-                static_cast<long>(head_length + fragment.size + std::strlen(kDocumentTail)));
-  std::fputs(head_text, out);
-  std::fwrite(fragment.data, 1, fragment.size, out);
-  std::fputs(kDocumentTail, out);
+  Buffer document;
+  if (!compose_answer(document, page, fragment)) return write_error_response(out, 500, false);
+  write_headers(out, find_status(200), cacheable, static_cast<long>(document.size));
+  std::fwrite(document.data, 1, document.size, out);
 }
 
 }  // namespace

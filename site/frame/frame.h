@@ -40,6 +40,7 @@ struct FramePage {
   bool changes_data;        // answers are never cached
   bool has_figure;          // a picture of the answer follows the fragment
   bool refuses_long_query;  // a query over 2047 bytes gets kPageTooLong
+  bool adds_heading;        // the fragment has no <h1>: the title is written as one before it
 };
 
 // The site's pages: the seven programs and the guest book's source.

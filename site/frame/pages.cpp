@@ -69,7 +69,12 @@ int source(FILE *out, const FrameRequest &request) {
   std::fputs("</ul>\n", out);
   for (std::size_t i = 0; i < kAcrossSourceCount; ++i) {
     const SourceFile &file = kAcrossSources[i];
-    std::fprintf(out, "<h2 id=\"f%zu\">%s</h2>\n<pre><code>", i, file.name);
+    // A block scrolls sideways on its long lines: a keyboard stop, named by
+    // its heading, lets the keyboard scroll it.
+    std::fprintf(out,
+                 "<h2 id=\"f%zu\">%s</h2>\n"
+                 "<pre tabindex=\"0\" role=\"region\" aria-labelledby=\"f%zu\"><code>",
+                 i, file.name, i);
     char piece[256];
     char shown[html_escaped_size(sizeof piece - 1)];
     for (std::size_t at = 0; at < file.size; at += sizeof piece - 1) {
@@ -85,15 +90,16 @@ int source(FILE *out, const FrameRequest &request) {
 
 }  // namespace
 
-// name, title, page, changes data, has a figure, refuses a long query
+// name, title, page, changes data, has a figure, refuses a long query,
+// adds a heading
 const FramePage kSitePages[] = {
-    {"kestrum", "Dates and Mileage", kestrum, false, true, true},
-    {"bolvey", "Dates and Mileage", bolvey, false, true, true},
-    {"roots", "Roots of complex numbers", roots, false, true, false},
-    {"across", "Guest words", across, true, false, false},
-    {"across-earlier", "Guest words", across_earlier, true, false, false},
-    {"circles", "Circles", circles, false, true, false},
-    {"quindle", "Day of the Year", quindle, false, true, false},
-    {"source", "Source of the guest book", source, false, false, false},
+    {"kestrum", "Dates and Mileage", kestrum, false, true, true, false},
+    {"bolvey", "Dates and Mileage", bolvey, false, true, true, false},
+    {"roots", "Roots of complex numbers", roots, false, true, false, false},
+    {"across", "Guest words", across, true, false, false, true},
+    {"across-earlier", "Guest words", across_earlier, true, false, false, true},
+    {"circles", "Circles", circles, false, true, false, true},
+    {"quindle", "Day of the Year", quindle, false, true, false, false},
+    {"source", "Source of the guest book", source, false, false, false, false},
 };
 const std::size_t kSitePageCount = sizeof kSitePages / sizeof kSitePages[0];

@@ -51,8 +51,8 @@ ANSWERS = [
     ("circles", "/circles.html",
      {"length": "2", "length_num": "1", "length_den": "2", "dimension": "diameter"},
      "/cgi-bin/circles.pl", ["is the diameter of the circle", "diameter is  2 1/2 (2.500)"], True),
-    ("across", "/across.html", {"r": "Browser"},
-     "/cgi-bin/across.pl", ["Original input was: Browser<br>", "<td>B</td><td>r</td>"], False),
+    ("across", "/across.html", {"r": "Browser test"},
+     "/cgi-bin/across.pl", ["Original input was: Browser test<br>", "<td>B</td><td>r</td>"], False),
 ]
 
 # name, address: every page the audit opens.
@@ -92,6 +92,7 @@ REFUSED = [
     ("odometer-with-comma", "/kestrum.html", "miles1", "10,000"),
     ("month-13", "/quindle.html", "month", "13"),
     ("empty-word", "/across.html", "r", ""),
+    ("word-with-underscore", "/across.html", "r", "snake_case"),
 ]
 
 
