@@ -1,8 +1,9 @@
 // The site's one script, loaded by the framed answer pages. The programs'
 // fragments are kept byte for byte, so what they lack for keyboards and
 // screen readers is added here, in the browser: names for their unnamed
-// fields, empty alternatives for their decorative pictures, no blur on the
-// box of previous words, and a keyboard stop on a box that scrolls.
+// fields, empty alternatives for their decorative pictures, and a keyboard
+// stop on a box that scrolls. (The guest book's inline blur handler is
+// refused by the site's security policy.)
 "use strict";
 
 // Names for the fragments' fields that have no label, by field name; a
@@ -39,12 +40,6 @@ function quietPictures(main) {
   for (const picture of main.querySelectorAll('img[src*="images/"]')) picture.alt = "";
 }
 
-// The box of previous words blurs itself on focus; a keyboard user must be
-// able to stay in it and scroll.
-function keepFocus(main) {
-  for (const box of main.querySelectorAll("textarea[onfocus]")) box.removeAttribute("onfocus");
-}
-
 // A figure or the guest book's grid wider than the screen scrolls in its
 // own box, which the keyboard must reach to scroll it (a box with a field
 // or link inside is reached through them).
@@ -59,7 +54,6 @@ function reachScrollers(main) {
 
 const main = document.querySelector("main");
 if (main !== null) {
-  keepFocus(main);
   nameFields(main);
   quietPictures(main);
   reachScrollers(main);
