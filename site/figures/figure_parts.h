@@ -7,9 +7,6 @@
 
 #include <cstdio>
 
-// The roots on their circle in the complex plane, with the number.
-bool roots_figure(FILE *out, const char *query);
-
 // The circle with the radius or diameter entered, its area and circumference.
 bool circle_figure(FILE *out, const char *query);
 

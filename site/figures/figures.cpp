@@ -13,7 +13,7 @@ struct FigureRow {
 };
 
 const FigureRow kFigures[] = {
-    {"roots", roots_figure},     {"circles", circle_figure}, {"quindle", calendar_figure},
+    {"circles", circle_figure}, {"quindle", calendar_figure},
     {"kestrum", kestrum_figure}, {"bolvey", bolvey_figure},
 };
 

@@ -1,0 +1,14 @@
+// The circles page on the site: its answer with the picture of it, its form.
+#ifndef CGI_BIN_CIRCLES_CIRCLES_SITE_H
+#define CGI_BIN_CIRCLES_CIRCLES_SITE_H
+
+#include <cstdio>
+
+#include "site/unit/unit.h"
+
+// The page's fragment for |request|, then its figure.
+int circles_site_page(FILE *out, const FrameRequest &request);
+
+extern const FormDef kCirclesForm;
+
+#endif  // CGI_BIN_CIRCLES_CIRCLES_SITE_H
