@@ -4,7 +4,13 @@
 
 #include <cstdio>
 
+#include "cgi-bin/circles/circles.h"
 #include "site/unit/unit.h"
+
+// Draws |answer|: the circle to scale with the length entered as a line,
+// and its measures. Returns false, with nothing to keep, when there is no
+// circle to draw (the fraction error, a length too large or too small).
+bool draw_circle_figure(FILE *out, const CircleAnswer &answer);
 
 // The page's fragment for |request|, then its figure.
 int circles_site_page(FILE *out, const FrameRequest &request);

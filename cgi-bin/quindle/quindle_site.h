@@ -4,7 +4,13 @@
 
 #include <cstdio>
 
+#include "cgi-bin/quindle/quindle.h"
 #include "site/unit/unit.h"
+
+// Draws |answer|: the month of the normalised date as a calendar, weeks in
+// rows from Sunday, the date marked. Returns false, with nothing to keep,
+// when the page shows no date.
+bool draw_quindle_figure(FILE *out, const DayAnswer &answer);
 
 // The page's fragment for |request|, then its figure.
 int quindle_site_page(FILE *out, const FrameRequest &request);

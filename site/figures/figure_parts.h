@@ -7,12 +7,6 @@
 
 #include <cstdio>
 
-// The circle with the radius or diameter entered, its area and circumference.
-bool circle_figure(FILE *out, const char *query);
-
-// The month of the answered date as a calendar, the date marked.
-bool calendar_figure(FILE *out, const char *query);
-
 // The timeline between two dates: the full page in HTML mode, the compact
 // page always.
 bool kestrum_figure(FILE *out, const char *query);

@@ -13,7 +13,6 @@ struct FigureRow {
 };
 
 const FigureRow kFigures[] = {
-    {"circles", circle_figure}, {"quindle", calendar_figure},
     {"kestrum", kestrum_figure}, {"bolvey", bolvey_figure},
 };
 

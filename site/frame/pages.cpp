@@ -9,9 +9,7 @@
 
 #include "cgi-bin/across/across.h"
 #include "cgi-bin/bolvey/bolvey.h"
-#include "cgi-bin/circles/circles.h"
 #include "cgi-bin/kestrum/kestrum.h"
-#include "cgi-bin/quindle/quindle.h"
 #include "cgi-bin/roots/roots_site.h"
 #include "cgi-bin/kestrum/kestrum_site.h"
 #include "cgi-bin/bolvey/bolvey_site.h"
@@ -40,17 +38,6 @@ int bolvey(FILE *out, const FrameRequest &request) {
   return result;
 }
 
-int circles(FILE *out, const FrameRequest &request) {
-  circles_page(out, request.query);
-  write_figure(out, "circles", request.query);
-  return kPageDone;
-}
-
-int quindle(FILE *out, const FrameRequest &request) {
-  quindle_page(out, request.query);
-  write_figure(out, "quindle", request.query);
-  return kPageDone;
-}
 
 int across(FILE *out, const FrameRequest &request) {
   return across_page(out, request.query, request.remote_addr, request.now, Edition::kCurrent);
@@ -102,8 +89,8 @@ const FramePage kSitePages[] = {
     {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
     {"across", "Guest words", across, nullptr, true, false},
     {"across-earlier", "Guest words", across_earlier, nullptr, true, false},
-    {"circles", "Circles", circles, &kCirclesForm, false, false},
-    {"quindle", "Day of the Year", quindle, &kQuindleForm, false, false},
+    {"circles", "Circles", circles_site_page, &kCirclesForm, false, false},
+    {"quindle", "Day of the Year", quindle_site_page, &kQuindleForm, false, false},
     {"source", "Source of the guest book", source, nullptr, false, false},
 };
 const std::size_t kSitePageCount = sizeof kSitePages / sizeof kSitePages[0];
