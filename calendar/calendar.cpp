@@ -5,7 +5,7 @@
 const char *const dow[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                             "Thursday", "Friday", "Saturday"};
 
-const char *const months[12] = {"January",   "February", "March",    "April",
+const char *const monthNames[12] = {"January",   "February", "March",    "April",
                                 "May",       "June",     "July",     "August",
                                 "September", "October",  "November", "December"};
 

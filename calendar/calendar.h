@@ -16,8 +16,8 @@
 // Weekday names indexed by tm_wday / dayOfWeek: dow[0] is "Sunday".
 extern const char *const dow[7];
 
-// Month names indexed by tm_mon: months[0] is "January".
-extern const char *const months[12];
+// Month names indexed by tm_mon: monthNames[0] is "January".
+extern const char *const monthNames[12];
 
 // Days in month |mon| (0 = January) of |year| as written, by the Gregorian
 // rule that mktime follows; any year, so a normalised tm_year + 1900LL.

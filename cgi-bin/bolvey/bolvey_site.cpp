@@ -1,7 +1,9 @@
 #include "cgi-bin/bolvey/bolvey_site.h"
 
+#include <clocale>
 #include <iterator>
 
+#include "dates/dates_figure.h"
 #include "dates/dates_form.h"
 
 namespace {
@@ -37,3 +39,14 @@ const FormDef kBolveyForm = {
     std::size(kFields),
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021",
 };
+
+// The compact page takes its numeric locale from the request's variables,
+// as its program's setlocale(LC_NUMERIC, "") takes it from the environment.
+int bolvey_site_page(FILE *out, const FrameRequest &request) {
+  std::setlocale(LC_NUMERIC, numeric_locale_name(request));
+  DatesReport report;
+  if (!answerBolvey(&report, request.query)) return kPageTooLong;
+  writeBolvey(out, report);
+  write_figure(out, [&](FILE *memory) { return draw_dates_figure(memory, report, kAsTyped); });
+  return kPageDone;
+}

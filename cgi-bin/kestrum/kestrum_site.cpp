@@ -1,7 +1,9 @@
 #include "cgi-bin/kestrum/kestrum_site.h"
 
+#include <clocale>
 #include <iterator>
 
+#include "dates/dates_figure.h"
 #include "dates/dates_form.h"
 
 namespace {
@@ -35,3 +37,17 @@ const FormDef kKestrumForm = {
     std::size(kFields),
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5",
 };
+
+// The program groups thousands in the US English locale; the picture
+// belongs to the HTML answer only, the text answer sitting in a textarea.
+int kestrum_site_page(FILE *out, const FrameRequest &request) {
+  std::setlocale(LC_ALL, "en_US.UTF-8");
+  KestrumAnswer answer;
+  if (!answerKestrum(&answer, request.query)) return kPageTooLong;
+  writeKestrum(out, answer);
+  if (answer.html)
+    write_figure(out, [&](FILE *memory) {
+      return draw_dates_figure(memory, answer.report, kNormalised);
+    });
+  return kPageDone;
+}

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "cgi-bin/kestrum/kestrum.h"
 #include "site/unit/unit.h"
 
 // The page's fragment for |request|, then its figure.

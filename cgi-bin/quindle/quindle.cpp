@@ -67,7 +67,7 @@ int weekNumber(const std::tm *date) {
 }
 
 void printInputLine(FILE *out, int year, int month, int day) {
-  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", months[month - 1], day,
+  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", monthNames[month - 1], day,
                year);
 }
 
@@ -75,7 +75,7 @@ void printInputLine(FILE *out, int year, int month, int day) {
 void printDateLine(FILE *out, const std::tm &date) {
   long long year = date.tm_year + 1900LL;
   std::fprintf(out, "\n%9s, %9s %2d, %4lld is day %3d of %4lld.  ", dow[date.tm_wday],
-               months[date.tm_mon], date.tm_mday, year, date.tm_yday + 1, year);
+               monthNames[date.tm_mon], date.tm_mday, year, date.tm_yday + 1, year);
 }
 
 // The week and year come from answerDay.

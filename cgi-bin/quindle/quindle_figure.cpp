@@ -31,7 +31,7 @@ MonthGrid gridFor(const std::tm &date, long long year) {
 
 void drawHeadings(FILE *out, const std::tm &date, long long year) {
   char month[64];
-  std::snprintf(month, sizeof month, "%s %lld", months[date.tm_mon], year);
+  std::snprintf(month, sizeof month, "%s %lld", monthNames[date.tm_mon], year);
   svg_text(out, "fig-month-head", kWidth / 2.0, 30, "middle", month);
   char weekday[4];
   for (int column = 0; column < 7; ++column) {
@@ -67,7 +67,7 @@ void drawDays(FILE *out, const MonthGrid &g, int marked) {
 void answerText(char *dest, std::size_t cap, const DayAnswer &a, long long year) {
   const std::tm &d = a.date;
   int used = std::snprintf(dest, cap, "%s, %s %d, %lld is day %d of %lld", dow[d.tm_wday],
-                           months[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
+                           monthNames[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
   if (a.week >= 0 && used > 0 && static_cast<std::size_t>(used) < cap)
     std::snprintf(dest + used, cap - used, ", week %d of %d", a.week, a.weekYear);
 }
@@ -85,12 +85,12 @@ bool draw_quindle_figure(FILE *out, const DayAnswer &a) {
   char answer[160], title[128], desc[512], caption[400];
   answerText(answer, sizeof answer, a, year);
   std::snprintf(title, sizeof title, "Calendar of %s %lld with %s %d marked",
-                months[a.date.tm_mon], year, months[a.date.tm_mon], a.date.tm_mday);
+                monthNames[a.date.tm_mon], year, monthNames[a.date.tm_mon], a.date.tm_mday);
   std::snprintf(desc, sizeof desc,
                 "The month as a calendar, weeks in rows from Sunday. %s %d, %d was entered. "
                 "%s (weeks counted from Monday).",
-                months[a.month - 1], a.day, a.year, answer);
-  std::snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", months[a.month - 1], a.day,
+                monthNames[a.month - 1], a.day, a.year, answer);
+  std::snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", monthNames[a.month - 1], a.day,
                 a.year, answer);
   open_figure(out, "quindle", kWidth, height, title, desc);
   drawHeadings(out, a.date, year);

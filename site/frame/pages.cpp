@@ -4,40 +4,19 @@
 // fragment's bytes are the program's bytes; the picture of the answer
 // follows it.
 #include <algorithm>
-#include <clocale>
 #include <cstring>
 
 #include "cgi-bin/across/across.h"
-#include "cgi-bin/bolvey/bolvey.h"
-#include "cgi-bin/kestrum/kestrum.h"
-#include "cgi-bin/roots/roots_site.h"
-#include "cgi-bin/kestrum/kestrum_site.h"
 #include "cgi-bin/bolvey/bolvey_site.h"
 #include "cgi-bin/circles/circles_site.h"
+#include "cgi-bin/kestrum/kestrum_site.h"
 #include "cgi-bin/quindle/quindle_site.h"
-#include "site/figures/figures.h"
+#include "cgi-bin/roots/roots_site.h"
 #include "formlib/formlib.h"
 #include "site/frame/frame.h"
 #include "site/frame/sources.h"
 
 namespace {
-
-int kestrum(FILE *out, const FrameRequest &request) {
-  std::setlocale(LC_ALL, "en_US.UTF-8");
-  int result = kestrum_page(out, request.query);
-  if (result == kPageDone) write_figure(out, "kestrum", request.query);
-  return result;
-}
-
-// The compact page takes its numeric locale from the request's variables,
-// as setlocale(LC_NUMERIC, "") takes it from a CGI process's environment.
-int bolvey(FILE *out, const FrameRequest &request) {
-  std::setlocale(LC_NUMERIC, numeric_locale_name(request));
-  int result = bolvey_page(out, request.query);
-  if (result == kPageDone) write_figure(out, "bolvey", request.query);
-  return result;
-}
-
 
 int across(FILE *out, const FrameRequest &request) {
   return across_page(out, request.query, request.remote_addr, request.now, Edition::kCurrent);
@@ -84,8 +63,8 @@ int source(FILE *out, const FrameRequest &request) {
 
 // name, title, page, form, changes data, refuses a query over kQueryMax bytes
 const FramePage kSitePages[] = {
-    {"kestrum", "Dates and Mileage", kestrum, &kKestrumForm, false, true},
-    {"bolvey", "Dates and Mileage", bolvey, &kBolveyForm, false, true},
+    {"kestrum", "Dates and Mileage", kestrum_site_page, &kKestrumForm, false, true},
+    {"bolvey", "Dates and Mileage", bolvey_site_page, &kBolveyForm, false, true},
     {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
     {"across", "Guest words", across, nullptr, true, false},
     {"across-earlier", "Guest words", across_earlier, nullptr, true, false},
