@@ -17,6 +17,8 @@ if [[ "${1:-}" == --sanitize ]]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+# A warning stops the developer's build (and CI's); a plain cmake build only shows it.
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  "${flags[@]}" >/dev/null
 cmake --build "$dir"
 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
