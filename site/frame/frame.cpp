@@ -60,9 +60,9 @@ const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
 // The document's opening, up to <main>, titled |title|; an answer's also
-// links the figures' style sheet. Returns its length; a title too long for
-// |head| is cut.
-int document_head(char (&head)[1024], const char *title, bool figures = true) {
+// links the figures' style sheet and the site's script. Returns its
+// length; a title too long for |head| is cut.
+int document_head(char (&head)[1024], const char *title, bool answer = true) {
   int length =
       std::snprintf(head, sizeof head,
                     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
