@@ -198,16 +198,53 @@ int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragmen
   }
 }
 
+// Whether |query| leaves every text field of |form| empty: it asks nothing
+// the page could answer.
+bool asks_nothing(const FormDef &form, const char *query) {
+  if (query == nullptr) return true;
+  char value[256];
+  for (std::size_t i = 0; i < form.count; ++i)
+    if (form.fields[i].kind == FieldKind::kText && get_var(value, form.fields[i].name, query) > 0)
+      return false;
+  return true;
+}
+
+// The form after an answer, to ask again: filled in with what was asked,
+// except where an answer changes data (the guest book), whose field is for
+// the next word.
+void write_form_again(FILE *out, const FramePage &page, const char *query) {
+  std::fprintf(out, "\n<section class=\"again\" aria-labelledby=\"again\">\n<h2 id=\"again\">%s</h2>\n",
+               page.changes_data ? "Leave another word" : "Ask again");
+  write_form(out, page.name, *page.form, page.changes_data ? nullptr : query);
+  std::fputs("</section>", out);
+}
+
+// The document for a query that asks nothing: the form's heading and
+// introduction, a prompt, and the form with whatever the query did choose.
+bool compose_prompt(Buffer &document, const FramePage &page, const char *query) {
+  if (document.stream == nullptr) return false;
+  char head_text[1024];
+  document_head(head_text, page.title);
+  std::fprintf(document.stream, "%s<h1>%s</h1>\n%s", head_text, page.form->title,
+               page.form->intro);
+  std::fputs("<p class=\"prompt\">Fill in the form to get an answer.</p>\n", document.stream);
+  write_form(document.stream, page.name, *page.form, query);
+  std::fputs(kDocumentTail + 1, document.stream);
+  return document.finish();
+}
+
 // The answer's document into |document|: the site's head, the title as the
 // heading when the fragment has none, the fragment with its figure, the
-// tail. False when memory ran out.
-bool compose_answer(Buffer &document, const FramePage &page, const Buffer &fragment) {
+// page's form again, the tail. False when memory ran out.
+bool compose_answer(Buffer &document, const FramePage &page, const FrameRequest &request,
+                    const Buffer &fragment) {
   if (document.stream == nullptr) return false;
   char head_text[1024];
   document_head(head_text, page.title);
   std::fputs(head_text, document.stream);
   if (page.adds_heading) std::fprintf(document.stream, "<h1>%s</h1>\n", page.title);
   std::fwrite(fragment.data, 1, fragment.size, document.stream);
+  if (page.form != nullptr) write_form_again(document.stream, page, request.query);
   std::fputs(kDocumentTail, document.stream);
   return document.finish();
 }
@@ -218,11 +255,16 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
     if (too_long(page, request)) return write_error_response(out, 414, true);
     return write_headers(out, find_status(200), cacheable, -1);
   }
-  Buffer fragment;
-  int code = run_page(page, request, fragment);
-  if (code != 200) return write_error_response(out, code, false);
   Buffer document;
-  if (!compose_answer(document, page, fragment)) return write_error_response(out, 500, false);
+  if (page.form != nullptr && !too_long(page, request) && asks_nothing(*page.form, request.query)) {
+    if (!compose_prompt(document, page, request.query)) return write_error_response(out, 500, false);
+  } else {
+    Buffer fragment;
+    int code = run_page(page, request, fragment);
+    if (code != 200) return write_error_response(out, code, false);
+    if (!compose_answer(document, page, request, fragment))
+      return write_error_response(out, 500, false);
+  }
   write_headers(out, find_status(200), cacheable, static_cast<long>(document.size));
   std::fwrite(document.data, 1, document.size, out);
 }

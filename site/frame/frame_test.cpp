@@ -141,6 +141,42 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.program) + std::to_string(info.index);
     });
 
+// An answer ends in its page's form, filled in with what was asked
+// (escaped); a query that fills no text field of the form gets the form
+// and a prompt instead of an answer.
+struct FormCase {
+  const char *name, *program, *query;
+  bool prompt;        // the form under a prompt, no answer
+  const char *shows;  // what the document's form holds
+};
+
+class FrameForm : public testing::TestWithParam<FormCase> {};
+
+TEST_P(FrameForm, FollowsEveryAnswerOrStandsAlone) {
+  const FormCase &c = GetParam();
+  std::string uri = std::string("/cgi-bin/") + c.program + ".pl";
+  Response r = serve(request("GET", uri.c_str(), c.query));
+  ASSERT_EQ(r.status, "200 OK");
+  EXPECT_NE(r.body.find("<form action=\"" + uri + "\">"), std::string::npos) << r.body;
+  EXPECT_NE(r.body.find(c.shows), std::string::npos) << r.body;
+  EXPECT_EQ(r.body.find("<p class=\"prompt\">") != std::string::npos, c.prompt);
+  EXPECT_EQ(r.body.find("<section class=\"again\"") != std::string::npos, !c.prompt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, FrameForm,
+    testing::Values(
+        FormCase{"EmptyQuery", "roots", "", true, "name=\"root\" size="},
+        FormCase{"OnlyACheckbox", "kestrum", "html=1", true, "value=\"1\" checked>"},
+        FormCase{"EmptyFields", "circles", "length=&length_num=&dimension=diameter", true,
+                 "value=\"diameter\" checked"},
+        FormCase{"EmptyWord", "across", "r=", true, "maxlength=\"64\""},
+        FormCase{"AnswerFilledIn", "quindle", "month=2&day=30&year=2021", false,
+                 "name=\"year\" value=\"2021\""},
+        FormCase{"EchoEscaped", "roots", "root=3&real=%22%3E%3Cb%3E", false,
+                 "value=\"&quot;&gt;&lt;b&gt;\""}),
+    [](const testing::TestParamInfo<FormCase> &info) { return info.param.name; });
+
 TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
   for (const char *uri : {"/cgi-bin/roots.pl", "/cgi-bin/none.pl"}) {
     Response r = serve(request("GET", uri, ""));

@@ -5,6 +5,7 @@
 // follows it.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "cgi-bin/across/across.h"
 #include "cgi-bin/bolvey/bolvey_site.h"
@@ -64,6 +65,39 @@ int source(FILE *out, const FrameRequest &request) {
   return kPageDone;
 }
 
+// The guest book's forms. The current edition keeps a word's letters,
+// digits and hyphens, and its spaces (sent as '+'), each one byte of the
+// 64 it reads; any other character arrives as a three-byte '%' escape or
+// becomes '.', so the form asks for exactly those four kinds. The earlier
+// edition keeps whatever is sent, up to its 255-byte field.
+const FormField kAcrossFields[] = {
+    text_field("r", "Your word",
+               "letters, digits, hyphens and spaces, up to 64 characters, e.g. Hello world",
+               "[A-Za-z0-9 \\-]+", "letters, digits, hyphens and spaces", true, 40, 64),
+};
+const FormDef kAcrossForm = {
+    "Guest words",
+    "<p>Leave a word: the guest book shows it turned row by row and lists the words of earlier "
+    "visitors. Punctuation and foul language are refused.</p>\n",
+    kAcrossFields,
+    std::size(kAcrossFields),
+    "r=Hello+world",
+};
+
+const FormField kAcrossEarlierFields[] = {
+    text_field("r", "Your word",
+               "any text up to 255 characters; &lt; and &gt; are shown as ( and ), e.g. Hello",
+               nullptr, nullptr, true, 40, 255),
+};
+const FormDef kAcrossEarlierForm = {
+    "Guest words (earlier edition)",
+    "<p>The guest book's earlier edition: it shows your word turned row by row and lists the "
+    "words of earlier visitors.</p>\n",
+    kAcrossEarlierFields,
+    std::size(kAcrossEarlierFields),
+    "r=Hello",
+};
+
 }  // namespace
 
 // name, title, page, form, changes data, refuses a query over kQueryMax
@@ -72,8 +106,8 @@ const FramePage kSitePages[] = {
     {"kestrum", "Dates and Mileage", kestrum_site_page, &kKestrumForm, false, true},
     {"bolvey", "Dates and Mileage", bolvey_site_page, &kBolveyForm, false, true},
     {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
-    {"across", "Guest words", across, nullptr, true, false, true},
-    {"across-earlier", "Guest words", across_earlier, nullptr, true, false, true},
+    {"across", "Guest words", across, &kAcrossForm, true, false, true},
+    {"across-earlier", "Guest words", across_earlier, &kAcrossEarlierForm, true, false, true},
     {"circles", "Circles", circles_site_page, &kCirclesForm, false, false, true},
     {"quindle", "Day of the Year", quindle_site_page, &kQuindleForm, false, false},
     {"source", "Source of the guest book", source, nullptr, false, false},

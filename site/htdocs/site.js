@@ -6,19 +6,14 @@
 // refused by the site's security policy.)
 "use strict";
 
-// Names for the fragments' fields that have no label, by field name; a
-// textarea without a name is the dates pages' answer box.
+// Names for the fragments' fields that have no label, by field name: the
+// dates pages' answer box (no name) and the guest book's box and footer.
+// (The roots and circles pages' own forms are hidden by the style sheet.)
 const fieldNames = {
   "": "Answer",
   hi: "Previous words",
   q: "Search the web",
   r: "Another word",
-  root: "Root n",
-  real: "Real part a",
-  imaginary: "Imaginary part b",
-  length: "Length",
-  length_num: "Numerator",
-  length_den: "Denominator",
 };
 
 function hasName(field) {
@@ -29,7 +24,7 @@ function hasName(field) {
 function nameFields(main) {
   for (const field of main.querySelectorAll("input, textarea")) {
     if (field.type === "submit" || field.type === "reset" || hasName(field)) continue;
-    const name = field.type === "radio" ? field.value : fieldNames[field.name];
+    const name = fieldNames[field.name];
     if (name !== undefined) field.setAttribute("aria-label", name);
   }
 }

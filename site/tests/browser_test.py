@@ -14,13 +14,16 @@ size, in the light and the dark scheme: axe-core (the version the build
 installed into BUILD_DIR/axe) must find no violation of WCAG 2.1 A and AA;
 on the phone no page may be wider than the screen, and no text of an
 answer's figure smaller than 12 CSS pixels; Tab must reach every control of
-a page, each showing its focus. Each answer is saved as NAME-SIZE.png
+a page, each showing its focus; every answer must carry its program's
+labelled form, filled in with what was asked, and an answer address asked
+nothing must show that form under a prompt. Each answer is saved as NAME-SIZE.png
 beside the others, in the light scheme.
     site/tests/browser_test.py BUILD_DIR
 Fails (never skips) when Chromium, its driver, selenium or axe-core is
 missing.
 """
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -78,6 +81,9 @@ AUDITED = [
     ("across", "/cgi-bin/across.pl?r=Supercalifragilistic"),
     ("across-refused", "/cgi-bin/across.pl?r=darn"),
     ("across-earlier", "/cgi-bin/across-earlier.pl?r=Earlier"),
+    ("roots-asked-nothing", "/cgi-bin/roots.pl"),
+    ("kestrum-asked-nothing", "/cgi-bin/kestrum.pl?html=1"),
+    ("across-asked-nothing", "/cgi-bin/across.pl"),
     ("source", "/cgi-bin/source.pl?s=../sources/across"),
     ("error-404", "/cgi-bin/no-such-page.pl"),
     ("error-static-404", "/no-such-page.html"),
@@ -210,6 +216,19 @@ return [...document.querySelectorAll('figure.answer-figure svg text')]
   .map(([text, size]) => text + ': ' + size.toFixed(1) + 'px');
 """
 
+# What is wrong with the form of program arguments[0] on its page (the
+# last one, after a fragment's own): missing or hidden, a text field without a label, or (with arguments[2]) a field
+# not showing the value the query arguments[1] sent.
+FORM_PROBLEMS = """
+const [name, query, filledIn] = arguments;
+const form = [...document.querySelectorAll(`main form[action="/cgi-bin/${name}.pl"]`)].pop();
+if (!form || form.getClientRects().length === 0) return ['no visible form'];
+const sent = new URLSearchParams(query);
+return [...form.querySelectorAll('input[type=text]')].flatMap(f =>
+  [...(f.labels.length ? [] : [f.name + ' has no label']),
+   ...(filledIn && f.value !== (sent.get(f.name) ?? '') ? [f.name + ' shows ' + f.value] : [])]);
+"""
+
 # After a Tab: the focused element, described, and whether it shows its
 # focus. Remembers it among the elements reached.
 FOCUSED = """
@@ -289,8 +308,23 @@ class Audit:
             small = self.driver.execute_script(SMALL_FIGURE_TEXT)
             self.check(not small, f"{name} phone: figure text legible", small)
         elif name != "chips":  # hundreds of links, one like the other
-            self.scheme("light")
             self.tab_through(name)
+            self.answer_form(name, address)
+
+    def answer_form(self, name, address):
+        """An answer carries its program's form, labelled, filled in with
+        what was asked (the guest book's is for the next word); an answer
+        address asked nothing shows that form under a prompt."""
+        match = re.fullmatch(r"/cgi-bin/([a-z-]+)\.pl\??(.*)", address)
+        if match is None or match[1] == "source" or name.startswith("error"):
+            return
+        program, query = match[1], match[2]
+        problems = self.driver.execute_script(
+            FORM_PROBLEMS, program, query, not program.startswith("across"))
+        self.check(not problems, f"{name}: its form", problems)
+        prompt = self.driver.execute_script("return document.querySelector('p.prompt') !== null")
+        self.check(prompt == name.endswith("asked-nothing"), f"{name}: prompt only when asked nothing",
+                   f"prompt shown: {prompt}")
 
     def run(self):
         for screen, width, height, phone in SCREENS:
