@@ -1,6 +1,5 @@
 #include "cgi-bin/across/counter.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,29 +9,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio/replace.h"
+
 namespace {
 
 const char kCounterTemp[] = "across.cnt.update";
-const char kCounterTempPrefix[] = "across.cnt.";
+
+// Data files: never through a symbolic link, never waiting on a FIFO.
+constexpr int kDataFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 // White space as the POSIX locale has it.
 bool is_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool is_ascii_alnum(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-bool write_all(int fd, const char *text, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, text, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // Reads the count at the start of |f| as "%d" would but never overflows: a
@@ -50,34 +38,26 @@ int read_count(FILE *f) {
   return std::ferror(f) ? kCounterUnusable : static_cast<int>(n);
 }
 
-// "across.cnt." and six letters or digits: the shape of every temporary
-// counter this store has made.
-bool is_counter_temp(const char *name) {
-  std::size_t prefix = sizeof kCounterTempPrefix - 1;
-  if (std::strncmp(name, kCounterTempPrefix, prefix) != 0) return false;
-  for (std::size_t i = prefix; i < prefix + 6; ++i)
-    if (!is_ascii_alnum(name[i])) return false;
-  return name[prefix + 6] == '\0';
-}
-
-// Removes the temporaries of requests killed while they wrote the counter.
-void remove_counter_temps(int dir) {
-  int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  DIR *listing = fdopendir(fd);
-  if (listing == nullptr) {
-    close(fd);
-    return;
+// Writes |text| over the start of the counter and cuts the counter to its
+// length, then syncs it. The counter stays the same file, with its links,
+// owner and permissions.
+bool rewrite_in_place(int dir, const char *text, std::size_t size) {
+  int fd = openat(dir, kCounterFile, O_WRONLY | kDataFlags);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ssize_t n = -1;
+  while (ok && (n = pwrite(fd, text, size, 0)) < 0 && errno == EINTR) {
   }
-  while (const dirent *entry = readdir(listing))
-    if (is_counter_temp(entry->d_name)) unlinkat(dir, entry->d_name, 0);
-  closedir(listing);
+  ok = ok && n == static_cast<ssize_t>(size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+       fsync(fd) == 0;
+  return close(fd) == 0 && ok;
 }
 
 }  // namespace
 
 int read_counter(int dir) {
-  int fd = openat(dir, kCounterFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  int fd = openat(dir, kCounterFile, O_RDONLY | kDataFlags);
   if (fd < 0) return errno == ENOENT ? kCounterMissing : kCounterUnusable;
   struct stat st;
   FILE *f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
@@ -91,19 +71,20 @@ int read_counter(int dir) {
 }
 
 bool store_counter(int dir, int count) {
-  remove_counter_temps(dir);
-  int fd = openat(dir, kCounterTemp,
-                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  fchmod(fd, 0644);
   char text[32];
-  int size = std::snprintf(text, sizeof text, "%06d\n\n", count);
-  bool ok = write_all(fd, text, static_cast<std::size_t>(size)) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && renameat(dir, kCounterTemp, dir, kCounterFile) == 0;
-  if (!ok) {
-    unlinkat(dir, kCounterTemp, 0);
+  std::size_t size = static_cast<std::size_t>(std::snprintf(text, sizeof text, "%06d\n\n", count));
+  struct stat old;
+  bool exists = fstatat(dir, kCounterFile, &old, AT_SYMLINK_NOFOLLOW) == 0;
+  if (exists && !S_ISREG(old.st_mode)) return false;
+  if (exists && old.st_nlink > 1) return rewrite_in_place(dir, text, size);
+  unlinkat(dir, kCounterTemp, 0);
+  Replacement r;
+  if (!begin_replacement(r, dir, kCounterTemp, 0644))
+    return exists && rewrite_in_place(dir, text, size);
+  if ((exists ? !keep_attributes(r, old) : fchmod(fileno(r.stream), 0644) != 0) ||
+      std::fwrite(text, 1, size, r.stream) != size) {
+    abandon_replacement(r);
     return false;
   }
-  return fsync(dir) == 0;
+  return finish_replacement(r, kCounterFile, Sync::kFileAndFolder) == Replaced::kDone;
 }

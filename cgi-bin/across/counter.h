@@ -17,13 +17,21 @@ inline constexpr int kCounterMissing = -2;
 // regular file, a link) or does not begin with a count from 0 to INT_MAX.
 int read_counter(int dir);
 
-// Stores |count| (0 or more) in the counter of |dir|, durably: written to a
-// new file beside it, synced and renamed over it, then the directory
-// synced, so the count is on disk before any log line carries it, and a
-// crash or a full disk leaves the old count. Counter temporaries left by a
-// request killed while writing ("across.cnt." and six letters or digits)
-// are removed first; call under the exclusive lock, when no live request
-// owns one. Returns false when the count was not stored.
+// Stores |count| (0 or more) in the counter of |dir| as "%06d\n\n" and
+// syncs it, so the count is on disk before any log line carries it. Call
+// under the exclusive lock.
+//
+// The count is written to a new file beside the counter, which takes the
+// old counter's permission bits, and its owner and group where the process
+// may give them, then renamed over it, and the directory is synced: a crash
+// or a full disk leaves the old count. A temporary left by a request killed
+// while writing it is removed first. When no file can be made beside the
+// counter (a directory the server may not write, whose files it may), or
+// the counter has other hard links (which a new file would leave holding
+// the old count), the counter is rewritten in place instead: the new text
+// in one write at its start, then cut to that length. Its first number is
+// the new count even before the cut, since the text ends in a newline.
+// Returns false when the count was not stored.
 bool store_counter(int dir, int count);
 
 #endif  // CGI_BIN_ACROSS_COUNTER_H

@@ -11,6 +11,11 @@
 // 1 for every word while the list is missing. The current edition refuses
 // the empty word without opening the list. Patterns are read whole: one
 // longer than 255 bytes, longer than any word, matches nothing.
+//
+// A list that is there but cannot be used refuses every word, as the
+// filter cannot say which are acceptable: a symbolic link, anything but a
+// regular file (a FIFO or a device is never waited on or read), a file over
+// 1 MiB, or one that cannot be read to its end.
 int okay_word(const char *word, Edition edition);
 
 #endif  // CGI_BIN_ACROSS_FILTER_H

@@ -21,14 +21,6 @@ int flock_retrying(int fd, int operation) {
   return result;
 }
 
-// Puts the counter back as it was before this request raised it.
-void restore_counter(int dir, int old) {
-  if (old == kCounterMissing)
-    unlinkat(dir, kCounterFile, 0);
-  else
-    store_counter(dir, old);
-}
-
 }  // namespace
 
 void open_store(WordStore &store) {
@@ -59,7 +51,5 @@ bool record_word(const WordStore &store, bool accepted, const char *stored, cons
   int count = old == kCounterMissing ? 1 : old + 1;
   if (!store_counter(store.dir, count)) return false;
   const char *log = accepted ? kAcceptedLog : kRefusedLog;
-  if (append_log_line(store.dir, log, count, stored, address, timestamp)) return true;
-  restore_counter(store.dir, old);
-  return false;
+  return append_log_line(store.dir, log, count, stored, address, timestamp);
 }

@@ -41,11 +41,12 @@ void close_store(WordStore &store);
 // counter is missing) is stored first (counter.h), and only then is the
 // line of count, |stored|, |address| and |timestamp| appended to
 // "../data/across.log" when |accepted|, else to "../data/bad_across.log"
-// (logs.h). An append cut short is cut back to the log's old size and the
-// counter gets its old count back, so a log line is whole or absent, and a
-// count is logged at most once. Returns false when the word was not logged:
-// no lock, a counter that cannot be read, holds no count or holds INT_MAX,
-// a count that cannot be stored, a log that cannot be appended to.
+// (logs.h). An append cut short is cut back to the log's old size, so a
+// log line is whole or absent. The count counts requests with a word, so it
+// stays raised when the word cannot be logged: the numbers in the logs may
+// have gaps, but none is used twice. Returns false when the word was not
+// logged: no lock, a counter that cannot be read, holds no count or holds
+// INT_MAX, a count that cannot be stored, a log that cannot be appended to.
 //
 // Without a word nothing is stored unless the counter is missing; it is
 // then created holding 1. Returns true.
