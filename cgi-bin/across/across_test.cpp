@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -655,6 +656,110 @@ TEST_P(AcrossFaults, PermissionsAndPlantedFilesAreReported) {
 INSTANTIATE_TEST_SUITE_P(Planted, AcrossFaults, ::testing::ValuesIn(kFaultCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// The counter stays the same kind of file when a word raises it: its
+// permission bits and owner kept, a hard link to it still sharing the count,
+// and in a directory the server may not write, rewritten in place.
+struct KeptCase {
+  const char *name;
+  unsigned mode;
+  bool linked;
+  bool read_only_directory;
+};
+
+const KeptCase kKeptCases[] = {
+    {"GroupWritable", 0664, false, false},
+    {"OwnerOnly", 0600, false, false},
+    {"HardLinked", 0664, true, false},
+    {"InReadOnlyDirectory", 0664, false, true},
+    {"HardLinkedInReadOnlyDirectory", 0600, true, true},
+};
+
+void PrintTo(const KeptCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossCounterFile : public ::testing::TestWithParam<KeptCase> {};
+
+// As root the counter belongs to another user; only a request in the
+// read-only directory runs as that user (root would ignore the mode).
+TEST_P(AcrossCounterFile, KeepsItsModeOwnerAndLinks) {
+  const KeptCase &c = GetParam();
+  std::optional<ChildLimits> user = as_unprivileged_user();
+  if (!user) GTEST_SKIP() << "root and no user nobody";
+  Site site;
+  site.open_to_all();
+  seed_store(site);
+  std::string path = site.at("across.cnt"), link = site.tmp / "www/counter.link";
+  if (c.linked) fs::create_hard_link(path, link);
+  fs::permissions(path, fs::perms(c.mode));
+  if (user->uid) {
+    ASSERT_EQ(chown(path.c_str(), *user->uid, *user->gid), 0);
+  }
+  struct stat before, after;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  if (c.read_only_directory) fs::permissions(site.data, fs::perms(0555));
+  std::string page = mask_time(
+      site.request(kCurrent, "r=new", kAddress, c.read_only_directory ? *user : ChildLimits{}).out);
+  fs::permissions(site.data, fs::perms(0777));
+  EXPECT_EQ(page.find(kLogFailed), std::string::npos);
+  EXPECT_EQ(logged_words(site)["new"], 6);
+  EXPECT_EQ(site.read("across.cnt"), "000006\n\n");
+  ASSERT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, c.mode);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  if (c.linked) {
+    EXPECT_EQ(read_file(link), "000006\n\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kept, AcrossCounterFile, ::testing::ValuesIn(kKeptCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A word list that is there but cannot be used refuses the word at once:
+// nothing waits on a FIFO or reads a device, a link is not followed, and a
+// list over 1 MiB is not read in part.
+struct ListCase {
+  const char *name;
+  char kind;  // 'p' a FIFO, 'z' a link to /dev/zero, 'd' a directory,
+              // 'l' a link to a list, 's' a list of |size| bytes
+  std::size_t size;
+  bool refused;
+};
+
+const ListCase kListCases[] = {
+    {"Fifo", 'p', 0, true},
+    {"LinkToDevZero", 'z', 0, true},
+    {"Directory", 'd', 0, true},
+    {"LinkToAList", 'l', 0, true},
+    {"OneMebibyte", 's', 1 << 20, false},
+    {"OverOneMebibyte", 's', (1 << 20) + 1, true},
+};
+
+void PrintTo(const ListCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossWordList : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(AcrossWordList, AnUnusableListRefusesTheWordWithoutWaiting) {
+  const ListCase &c = GetParam();
+  Site site;
+  std::string list = site.at("foul.language"), elsewhere = site.tmp / "words";
+  // Blanks, and at the very end a pattern the word does not hold.
+  write_file(elsewhere, std::string(c.size > 3 ? c.size - 3 : 0, ' ') + "zzz");
+  if (c.kind == 'p') mkfifo(list.c_str(), 0666);
+  if (c.kind == 'z') fs::create_symlink("/dev/zero", list);
+  if (c.kind == 'd') fs::create_directory(list);
+  if (c.kind == 'l') fs::create_symlink(elsewhere, list);
+  if (c.kind == 's') fs::rename(elsewhere, list);
+  ChildLimits limits;
+  limits.kill_after = std::chrono::seconds(20);
+  ProgramResult r = site.request(kCurrent, "r=new", kAddress, limits);
+  EXPECT_EQ(r.status, 0) << "killed while it waited or read";
+  EXPECT_EQ(mask_time(r.out).ends_with(kRefusal), c.refused);
+  EXPECT_EQ(site.read(c.refused ? "bad_across.log" : "across.log"), log_line("000001", "new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Unusable, AcrossWordList, ::testing::ValuesIn(kListCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 // A write past the file size limit is cut short: the partial line is taken
 // back, the count stays raised, and the next word gets the next count.
 TEST(AcrossStoreFaults, AnAppendCutShortLeavesNoHalfLine) {
@@ -787,6 +892,27 @@ TEST(AcrossConcurrency, SimultaneousRequestsLoseNoCountAndListWholeLines) {
     for (const std::string &word : listed) EXPECT_LE(count_of[word], 100 + long(listed.size()));
     EXPECT_TRUE(i >= kWriters || listed.count(pages[i].first) == 1) << "own word not listed";
   }
+}
+
+// The test plays a writer whose append was cut short: under the lock, half a
+// line stands at the log's end until it is taken back. Readers started
+// meanwhile wait for the lock and never list it.
+TEST(AcrossConcurrency, ALineTakenBackIsNeverListed) {
+  Site site;
+  seed_store(site);
+  int dir = open(site.data.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(flock(dir, LOCK_EX), 0);
+  write_file(site.at("across.log"), std::string(kOldLine) + "000006, half");
+  std::vector<std::string> listings(3);
+  std::vector<std::thread> readers;
+  for (std::size_t i = 0; i < listings.size(); ++i)
+    readers.emplace_back([&, i] { listings[i] = listing(site.request(kEarlier, "r=").out); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  fs::resize_file(site.at("across.log"), sizeof kOldLine - 1);
+  flock(dir, LOCK_UN);
+  close(dir);
+  for (std::thread &t : readers) t.join();
+  EXPECT_EQ(listings, std::vector<std::string>(3, " old\n"));
 }
 
 }  // namespace
