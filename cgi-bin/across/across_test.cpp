@@ -791,10 +791,10 @@ TEST(AcrossStoreFaults, AFullDiskLogsNoWordWithoutItsCount) {
   for (int i = 0; i < 60; ++i) {
     if (i == 5) fs::resize_file(filler, fs::file_size(filler) - 4096);
     // Long words: the log's last page fills after some 40, then takes the free page.
-    std::string word = "w" + std::to_string(100 + i) + std::string(56, 'a');
-    std::string query("r=");
-    query += word;
-    pages.emplace_back(word, site.page(kCurrent, query.c_str()));
+    // Built by appending: GCC 12 at -O3 warns falsely on "w" + std::string.
+    std::string word(1, 'w');
+    word.append(std::to_string(100 + i)).append(56, 'a');
+    pages.emplace_back(word, site.page(kCurrent, ("r=" + word).c_str()));
     EXPECT_NE(listing(pages.back().second), kListingFailed);
   }
   expect_consistent(site, 5, pages);
