@@ -169,6 +169,7 @@ error_requests=(
   "backup-file 403 403 403|GET /index.html~ HTTP/1.1"
   "post-without-length 411 405 405|POST /cgi-bin/quindle.pl HTTP/1.0"
   "long-address 431 414 414|GET /?$long HTTP/1.1"
+  "long-header 431 431 400|GET / HTTP/1.1\r\nX-Long: $long"
   "unknown-method 501 405 501|FOO / HTTP/1.1"
   "static-missing 404 404 404|GET /no-such-page.html HTTP/1.1"
   "unknown-version 505 505 -|GET / HTTP/2.5"
