@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "formlib/formlib.h"
-#include "site/figures/figures.h"
 
 #ifndef SITE_FORM_ACTIONS
 #error "the build names the outside form actions the guest book's footer may post to"
@@ -64,17 +63,17 @@ const Status &find_status(int code) {
 const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
-// The document's opening, up to <main>, titled |title|. Returns its
-// length; a title too long for |head| is cut.
-int document_head(char (&head)[1024], const char *title) {
+// The document's opening, up to <main>, titled |title|; an answer's also
+// links the figures' style sheet. Returns its length; a title too long for
+// |head| is cut.
+int document_head(char (&head)[1024], const char *title, bool figures = true) {
   int length =
       std::snprintf(head, sizeof head,
                     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                    "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
-                    "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
-                    "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
-                    title);
+                    "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">%s</head>\n"
+                    "<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
+                    title, figures ? "<link rel=\"stylesheet\" href=\"/figures.css\">" : "");
   return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
@@ -132,7 +131,7 @@ void write_error_response(FILE *out, int code, bool head) {
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
 // client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
 // the server gives no address. Null for any other address.
-const FramePage *find_page(const FrameRequest &request, const FramePage *pages, std::size_t count) {
+const FramePage *page_of(const FrameRequest &request, const FramePage *pages, std::size_t count) {
   char path[256];
   const char *prefix = "/";
   const char *suffix = "";
@@ -154,9 +153,7 @@ const FramePage *find_page(const FrameRequest &request, const FramePage *pages, 
       std::strcmp(path + length - suffix_length, suffix) != 0)
     return nullptr;
   path[length - suffix_length] = '\0';
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::strcmp(path + prefix_length, pages[i].name) == 0) return &pages[i];
-  return nullptr;
+  return find_page(path + prefix_length, pages, count);
 }
 
 // The zone of the request becomes the process's; an unset TZ is the
@@ -178,16 +175,16 @@ void use_time_zone(const char *tz) {
 // Whether |page| will refuse this query for its length: a HEAD request
 // knows without running the page.
 bool too_long(const FramePage &page, const FrameRequest &request) {
-  return page.refuses_long_query && request.query != nullptr && std::strlen(request.query) > 2047;
+  return page.refuses_long_query && request.query != nullptr &&
+         std::strlen(request.query) > kQueryMax;
 }
 
-// Runs |page| into |fragment|, its picture after it. Returns the status.
+// Runs |page| into |fragment| (its picture follows its answer). Returns
+// the status.
 int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragment) {
   if (fragment.stream == nullptr) return 500;
   use_time_zone(request.tz);
   int result = page.page(fragment.stream, request);
-  if (result == kPageDone && page.has_figure)
-    write_figure(fragment.stream, page.name, request.query);
   std::setlocale(LC_ALL, "C");
   if (!fragment.finish()) return 500;
   switch (result) {
@@ -222,11 +219,17 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
 
 }  // namespace
 
+const FramePage *find_page(const char *name, const FramePage *pages, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::strcmp(name, pages[i].name) == 0) return &pages[i];
+  return nullptr;
+}
+
 void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
                    std::size_t count) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const FramePage *page = find_page(request, pages, count);
+  const FramePage *page = page_of(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
@@ -236,4 +239,13 @@ void write_error_document(FILE *out, int status) {
   char page[2048];
   error_document(page, find_status(status));
   std::fputs(page, out);
+}
+
+void write_form_page(FILE *out, const FramePage &page) {
+  const FormDef &form = *page.form;
+  char head[1024];
+  document_head(head, form.title, false);
+  std::fprintf(out, "%s<h1>%s</h1>\n%s", head, form.title, form.intro);
+  write_form(out, page.name, form, nullptr);
+  std::fputs(kDocumentTail + 1, out);
 }
