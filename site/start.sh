@@ -43,8 +43,12 @@ fi
 
 mkdir -p "$run"
 exec 9<"$run"
-flock -n 9 ||
-  die "$run is already being served (lighttpd $(cat "$run/run/lighttpd.pid" 2>/dev/null)); stop it first with: kill \$(cat $run/run/lighttpd.pid)"
+# Served already: by a server started here (it holds the lock), or by one
+# started by hand (its pid file names a running lighttpd).
+pid=$(cat "$run/run/lighttpd.pid" 2>/dev/null || true)
+if ! flock -n 9 || [[ $pid =~ ^[0-9]+$ && $(ps -p "$pid" -o comm= 2>/dev/null) == lighttpd ]]; then
+  die "$run is already being served (lighttpd $pid); stop it first with: kill \$(cat $run/run/lighttpd.pid)"
+fi
 
 if [[ $(id -u) -eq 0 ]]; then
   # run/ holds the pid files and must be root's: a run/ that belongs to the
