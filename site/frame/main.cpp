@@ -66,15 +66,25 @@ bool respond(const FrameRequest &request, MemoryStream *memory) {
   return finish_memory_stream(memory);
 }
 
-// Whether the server reaches the workers through a local socket. Closing a
-// connection then needs no lingering: unlike TCP, a local socket never
-// discards an answer the server has not read yet, so the worker closes at
-// once instead of waiting for the server to close first.
+// Whether the server reaches the workers through a local socket. A
+// connection whose request was read to its end then needs no lingering
+// close: unlike TCP, a local socket never discards an answer the server has
+// not read yet, so the worker closes at once instead of waiting for the
+// server to close first.
 bool local_socket() {
   sockaddr_storage address;
   socklen_t length = sizeof address;
   return getsockname(0, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
          address.ss_family == AF_UNIX;
+}
+
+// Reads the rest of the request's body (none for GET and HEAD), so that a
+// server still sending it is never cut off. False on a read error.
+bool read_to_end(FCGX_Stream *in) {
+  char scrap[4096];
+  while (FCGX_GetStr(scrap, sizeof scrap, in) > 0) {
+  }
+  return FCGX_GetError(in) == 0;
 }
 
 int serve_cgi(int directory) {
@@ -100,7 +110,7 @@ int serve_fastcgi(int directory) {
     } else if (respond(read_request(from_parameters, connection.envp), &response)) {
       FCGX_PutStr(response.data, static_cast<int>(response.size), connection.out);
     }
-    if (local) FCGX_Detach(&connection);
+    if (local && read_to_end(connection.in)) FCGX_Detach(&connection);
     FCGX_Finish_r(&connection);
   }
   return 0;
