@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "formlib/formlib.h"
-#include "site/figures/figures.h"
 
 #ifndef SITE_FORM_ACTIONS
 #error "the build names the outside form actions the guest book's footer may post to"
@@ -60,19 +59,21 @@ const Status &find_status(int code) {
 const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
-// The document's opening, up to <main>, around its title.
+// The document's opening, up to <main>, in pieces around its title; an
+// answer's also links the figures' style sheet.
 const char kHeadBeforeTitle[] =
     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
-const char kHeadAfterTitle[] =
-    "</title><link rel=\"stylesheet\" href=\"/site.css\">"
-    "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
-    "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n";
+const char kHeadAfterTitle[] = "</title><link rel=\"stylesheet\" href=\"/site.css\">";
+const char kFiguresLink[] = "<link rel=\"stylesheet\" href=\"/figures.css\">";
+const char kHeadEnd[] =
+    "</head>\n<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n";
 
 // The document's opening titled |title|. Returns its length; a title too
 // long for |head| is cut.
-int document_head(char (&head)[1024], const char *title) {
-  int length = std::snprintf(head, sizeof head, "%s%s%s", kHeadBeforeTitle, title, kHeadAfterTitle);
+int document_head(char (&head)[1024], const char *title, bool figures = true) {
+  int length = std::snprintf(head, sizeof head, "%s%s%s%s%s", kHeadBeforeTitle, title,
+                             kHeadAfterTitle, figures ? kFiguresLink : "", kHeadEnd);
   return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
@@ -120,7 +121,7 @@ void write_error_response(FILE *out, int code, bool head) {
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
 // client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
 // the server gives no address. Null for any other address.
-const FramePage *find_page(const FrameRequest &request, const FramePage *pages, std::size_t count) {
+const FramePage *page_of(const FrameRequest &request, const FramePage *pages, std::size_t count) {
   char path[256];
   const char *prefix = "/";
   const char *suffix = "";
@@ -142,9 +143,7 @@ const FramePage *find_page(const FrameRequest &request, const FramePage *pages, 
       std::strcmp(path + length - suffix_length, suffix) != 0)
     return nullptr;
   path[length - suffix_length] = '\0';
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::strcmp(path + prefix_length, pages[i].name) == 0) return &pages[i];
-  return nullptr;
+  return find_page(path + prefix_length, pages, count);
 }
 
 // The zone of the request becomes the process's; an unset TZ is the
@@ -166,16 +165,17 @@ void use_time_zone(const char *tz) {
 // Whether |page| will refuse this query for its length: a HEAD request
 // knows without running the page.
 bool too_long(const FramePage &page, const FrameRequest &request) {
-  return page.refuses_long_query && request.query != nullptr && std::strlen(request.query) > 2047;
+  return page.refuses_long_query && request.query != nullptr &&
+         std::strlen(request.query) > kQueryMax;
 }
 
-// Runs |page| into |fragment|, its picture after it. Returns the status.
+// Runs |page| into |fragment| (its picture follows its answer). Returns
+// the status.
 int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &fragment) {
   FILE *out = start_memory_stream(&fragment);
   if (out == nullptr) return 500;
   use_time_zone(request.tz);
   int result = page.page(out, request);
-  if (result == kPageDone && page.has_figure) write_figure(out, page.name, request.query);
   std::setlocale(LC_ALL, "C");
   if (!finish_memory_stream(&fragment)) return 500;
   switch (result) {
@@ -200,24 +200,32 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
   int code = run_page(page, request, fragment);
   if (code != 200) return write_error_response(out, code, false);
   const std::size_t title_length = std::strlen(page.title);
-  write_headers(
-      out, find_status(200), cacheable,
-      static_cast<long>(sizeof kHeadBeforeTitle - 1 + title_length + sizeof kHeadAfterTitle - 1 +
-                        fragment.size + sizeof kDocumentTail - 1));
-  std::fwrite(kHeadBeforeTitle, 1, sizeof kHeadBeforeTitle - 1, out);
+  write_headers(out, find_status(200), cacheable,
+                static_cast<long>(sizeof kHeadBeforeTitle + title_length + sizeof kHeadAfterTitle +
+                                  sizeof kFiguresLink + sizeof kHeadEnd - 4 + fragment.size +
+                                  sizeof kDocumentTail - 1));
+  std::fputs(kHeadBeforeTitle, out);
   std::fwrite(page.title, 1, title_length, out);
-  std::fwrite(kHeadAfterTitle, 1, sizeof kHeadAfterTitle - 1, out);
+  std::fputs(kHeadAfterTitle, out);
+  std::fputs(kFiguresLink, out);
+  std::fputs(kHeadEnd, out);
   std::fwrite(fragment.data, 1, fragment.size, out);
-  std::fwrite(kDocumentTail, 1, sizeof kDocumentTail - 1, out);
+  std::fputs(kDocumentTail, out);
 }
 
 }  // namespace
+
+const FramePage *find_page(const char *name, const FramePage *pages, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::strcmp(name, pages[i].name) == 0) return &pages[i];
+  return nullptr;
+}
 
 void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
                    std::size_t count) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const FramePage *page = find_page(request, pages, count);
+  const FramePage *page = page_of(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
@@ -250,4 +258,13 @@ void write_error_document(FILE *out, int status) {
   char page[2048];
   error_document(page, find_status(status));
   std::fputs(page, out);
+}
+
+void write_form_page(FILE *out, const FramePage &page) {
+  const FormDef &form = *page.form;
+  char head[1024];
+  document_head(head, form.title, false);
+  std::fprintf(out, "%s<h1>%s</h1>\n%s", head, form.title, form.intro);
+  write_form(out, page.name, form, nullptr);
+  std::fputs(kDocumentTail + 1, out);
 }

@@ -165,8 +165,8 @@ int failing(FILE *out, const FrameRequest &) {
   std::fputs("<p>half a page", out);
   return 7;
 }
-const FramePage kTestPages[] = {{"counting", "Counting", counting, true, false, false},
-                                {"failing", "Failing", failing, false, false, false}};
+const FramePage kTestPages[] = {{"counting", "Counting", counting, nullptr, true, false},
+                                {"failing", "Failing", failing, nullptr, false, false}};
 
 TEST(FramePages, HeadRunsNoPage) {
   runs = 0;

@@ -7,6 +7,8 @@
 //   frame                     serve (CGI or FastCGI)
 //   frame --error-page CODE   write the site's error document for CODE
 //   frame --security-policy   write the Content-Security-Policy it sends
+//   frame --form-page NAME    write the form page of the calculator NAME
+//   frame --list-pages        list the calculators: "NAME<tab>EXAMPLE-QUERY"
 #include <fcgiapp.h>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -116,6 +118,24 @@ int serve_fastcgi(int directory) {
   return 0;
 }
 
+// Every page with a form: its name and the example query its form gives.
+int list_pages() {
+  for (std::size_t i = 0; i < kSitePageCount; ++i)
+    if (kSitePages[i].form != nullptr)
+      std::printf("%s\t%s\n", kSitePages[i].name, kSitePages[i].form->example);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+int form_page(const char *name) {
+  const FramePage *page = find_page(name, kSitePages, kSitePageCount);
+  if (page == nullptr || page->form == nullptr) {
+    std::fprintf(stderr, "frame: no form page %s\n", name);
+    return 1;
+  }
+  write_form_page(stdout, *page);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -123,6 +143,8 @@ int main(int argc, char **argv) {
     write_error_document(stdout, std::atoi(argv[2]));
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
+  if (argc == 3 && std::strcmp(argv[1], "--form-page") == 0) return form_page(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "--list-pages") == 0) return list_pages();
   if (argc == 2 && std::strcmp(argv[1], "--security-policy") == 0)
     return std::printf("%s\n", kSecurityPolicy) > 0 ? 0 : 1;
   int directory = open_own_directory();
