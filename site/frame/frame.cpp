@@ -17,13 +17,14 @@
 // OnFocus="this.blur();" is not allowed: it would throw a keyboard user out
 // of the box of previous words. The guest book's footer also holds a
 // search form that posts to the outside search site.
-const char kSecurityPolicy[] =
-    "default-src 'none'; "
-    "script-src 'self'; "
-    "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "
-    "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS
-    "; "
-    "base-uri 'none'; frame-ancestors 'none'";
+#define SITE_SECURITY_POLICY                                                                  \
+  "default-src 'none'; "                                                                      \
+  "script-src 'self'; "                                                                       \
+  "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "  \
+  "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS                                     \
+  "; "                                                                                        \
+  "base-uri 'none'; frame-ancestors 'none'"
+const char kSecurityPolicy[] = SITE_SECURITY_POLICY;
 
 namespace {
 
@@ -43,11 +44,16 @@ const Status kStatuses[] = {
     {411, "Length Required", "This page answers only GET and HEAD requests."},
     {413, "Content Too Large", "The request is larger than this site accepts."},
     {414, "URI Too Long", "The form sent more than this page can read: 2047 bytes at most."},
+    {416, "Range Not Satisfiable", "The requested part lies beyond the end of the file."},
+    {417, "Expectation Failed", "This site cannot meet the request's expectation."},
+    {431, "Request Header Fields Too Large",
+     "The request's address or headers are longer than this site accepts."},
     {500, "Internal Server Error", "The page could not be computed."},
     {501, "Not Implemented", "This site does not answer that kind of request."},
     {502, "Bad Gateway", "The page's program did not answer."},
     {503, "Service Unavailable", "The site is busy; please try again in a moment."},
     {504, "Gateway Timeout", "The page's program took too long to answer."},
+    {505, "HTTP Version Not Supported", "This site answers HTTP/1.0 and HTTP/1.1 requests."},
 };
 
 const Status &find_status(int code) {
@@ -59,20 +65,22 @@ const Status &find_status(int code) {
 const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
-// The document's opening, up to <main>, titled |title|; an answer's also
-// links the figures' style sheet and the site's script. Returns its
-// length; a title too long for |head| is cut.
-int document_head(char (&head)[1024], const char *title, bool answer = true) {
-  int length =
-      std::snprintf(head, sizeof head,
-                    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                    "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">%s</head>\n"
-                    "<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
-                    title,
-                    answer ? "<link rel=\"stylesheet\" href=\"/figures.css\">"
-                             "<script src=\"/site.js\" defer></script>"
-                           : "");
+// The document's opening, up to <main>, in pieces around its title; an
+// answer's also links the figures' style sheet and the site's script.
+const char kHeadBeforeTitle[] =
+    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
+const char kHeadAfterTitle[] = "</title><link rel=\"stylesheet\" href=\"/site.css\">";
+const char kFiguresLink[] =
+    "<link rel=\"stylesheet\" href=\"/figures.css\"><script src=\"/site.js\" defer></script>";
+const char kHeadEnd[] =
+    "</head>\n<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n";
+
+// The document's opening titled |title|. Returns its length; a title too
+// long for |head| is cut.
+int document_head(char (&head)[1024], const char *title, bool figures = true) {
+  int length = std::snprintf(head, sizeof head, "%s%s%s%s%s", kHeadBeforeTitle, title,
+                             kHeadAfterTitle, figures ? kFiguresLink : "", kHeadEnd);
   return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
@@ -87,24 +95,16 @@ int error_document(char (&page)[2048], const Status &status) {
   return std::min(length, static_cast<int>(sizeof page) - 1);
 }
 
-// A memory stream that owns what it collects.
-struct Buffer {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *stream = open_memstream(&data, &size);
-  ~Buffer() {
-    if (stream != nullptr) std::fclose(stream);
-    std::free(data);
-  }
-  // Closes the stream so data and size are final; false when any write
-  // failed (memory ran out).
-  bool finish() {
-    bool ok = stream != nullptr && !std::ferror(stream);
-    ok = stream != nullptr && std::fclose(stream) == 0 && ok;
-    stream = nullptr;
-    return ok;
-  }
-};
+// The fragment's memory stream, made once and emptied for each request.
+MemoryStream fragment_stream;
+
+// What every response carries after Content-Length, up to the value of
+// Cache-Control, and that value for a cacheable answer and for another.
+const char kCommonHeaders[] =
+    "X-Content-Type-Options: nosniff\r\nReferrer-Policy: same-origin\r\n"
+    "Content-Security-Policy: " SITE_SECURITY_POLICY "\r\nCache-Control: ";
+const char kCacheable[] = "public, max-age=3600\r\n\r\n";
+const char kNotCacheable[] = "no-store\r\n\r\n";
 
 // The headers every response carries, then the blank line. |length| < 0
 // leaves out Content-Length (a HEAD answer, which runs no page).
@@ -113,10 +113,8 @@ void write_headers(FILE *out, const Status &status, bool cacheable, long length)
                status.reason);
   if (length >= 0) std::fprintf(out, "Content-Length: %ld\r\n", length);
   if (status.code == 405) std::fputs("Allow: GET, HEAD\r\n", out);
-  std::fprintf(out,
-               "X-Content-Type-Options: nosniff\r\nReferrer-Policy: same-origin\r\n"
-               "Content-Security-Policy: %s\r\nCache-Control: %s\r\n\r\n",
-               kSecurityPolicy, cacheable ? "public, max-age=3600" : "no-store");
+  std::fwrite(kCommonHeaders, 1, sizeof kCommonHeaders - 1, out);
+  std::fputs(cacheable ? kCacheable : kNotCacheable, out);
 }
 
 void write_error_response(FILE *out, int code, bool head) {
@@ -178,14 +176,54 @@ bool too_long(const FramePage &page, const FrameRequest &request) {
          std::strlen(request.query) > kQueryMax;
 }
 
-// Runs |page| into |fragment| (its picture follows its answer). Returns
-// the status.
-int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragment) {
-  if (fragment.stream == nullptr) return 500;
-  use_time_zone(request.tz);
-  int result = page.page(fragment.stream, request);
-  std::setlocale(LC_ALL, "C");
-  if (!fragment.finish()) return 500;
+// Whether |query| leaves every text field of |form| empty: it asks nothing
+// the page could answer.
+bool asks_nothing(const FormDef &form, const char *query) {
+  if (query == nullptr) return true;
+  char value[256];
+  for (std::size_t i = 0; i < form.count; ++i)
+    if (form.fields[i].kind == FieldKind::kText && get_var(value, form.fields[i].name, query) > 0)
+      return false;
+  return true;
+}
+
+// For a query that asks nothing: the form's heading and introduction, a
+// prompt, and the form with whatever the query did choose.
+void write_prompt(FILE *out, const FramePage &page, const char *query) {
+  std::fprintf(out, "<h1>%s</h1>\n%s", page.form->title, page.form->intro);
+  std::fputs("<p class=\"prompt\">Fill in the form to get an answer.</p>\n", out);
+  write_form(out, page.name, *page.form, query);
+}
+
+// The form after an answer, to ask again: filled in with what was asked,
+// except where an answer changes data (the guest book), whose field is for
+// the next word.
+void write_form_again(FILE *out, const FramePage &page, const char *query) {
+  std::fprintf(out,
+               "\n<section class=\"again\" aria-labelledby=\"again\">\n<h2 id=\"again\">%s</h2>\n",
+               page.changes_data ? "Leave another word" : "Ask again");
+  write_form(out, page.name, *page.form, page.changes_data ? nullptr : query);
+  std::fputs("</section>", out);
+}
+
+// Writes into |body| what the document holds between <main> and its tail:
+// for a query that fills none of the page's form, the form under a prompt;
+// else the title as the heading when the fragment has none, the fragment
+// (its picture follows its answer) and the form again. Returns the status.
+int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &body) {
+  FILE *out = start_memory_stream(&body);
+  if (out == nullptr) return 500;
+  int result = kPageDone;
+  if (page.form != nullptr && !too_long(page, request) && asks_nothing(*page.form, request.query)) {
+    write_prompt(out, page, request.query);
+  } else {
+    if (page.adds_heading) std::fprintf(out, "<h1>%s</h1>\n", page.title);
+    use_time_zone(request.tz);
+    result = page.page(out, request);
+    std::setlocale(LC_ALL, "C");
+    if (result == kPageDone && page.form != nullptr) write_form_again(out, page, request.query);
+  }
+  if (!finish_memory_stream(&body)) return 500;
   switch (result) {
     case kPageDone:
       return 200;
@@ -198,75 +236,27 @@ int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragmen
   }
 }
 
-// Whether |query| leaves every text field of |form| empty: it asks nothing
-// the page could answer.
-bool asks_nothing(const FormDef &form, const char *query) {
-  if (query == nullptr) return true;
-  char value[256];
-  for (std::size_t i = 0; i < form.count; ++i)
-    if (form.fields[i].kind == FieldKind::kText && get_var(value, form.fields[i].name, query) > 0)
-      return false;
-  return true;
-}
-
-// The form after an answer, to ask again: filled in with what was asked,
-// except where an answer changes data (the guest book), whose field is for
-// the next word.
-void write_form_again(FILE *out, const FramePage &page, const char *query) {
-  std::fprintf(out, "\n<section class=\"again\" aria-labelledby=\"again\">\n<h2 id=\"again\">%s</h2>\n",
-               page.changes_data ? "Leave another word" : "Ask again");
-  write_form(out, page.name, *page.form, page.changes_data ? nullptr : query);
-  std::fputs("</section>", out);
-}
-
-// The document for a query that asks nothing: the form's heading and
-// introduction, a prompt, and the form with whatever the query did choose.
-bool compose_prompt(Buffer &document, const FramePage &page, const char *query) {
-  if (document.stream == nullptr) return false;
-  char head_text[1024];
-  document_head(head_text, page.title);
-  std::fprintf(document.stream, "%s<h1>%s</h1>\n%s", head_text, page.form->title,
-               page.form->intro);
-  std::fputs("<p class=\"prompt\">Fill in the form to get an answer.</p>\n", document.stream);
-  write_form(document.stream, page.name, *page.form, query);
-  std::fputs(kDocumentTail + 1, document.stream);
-  return document.finish();
-}
-
-// The answer's document into |document|: the site's head, the title as the
-// heading when the fragment has none, the fragment with its figure, the
-// page's form again, the tail. False when memory ran out.
-bool compose_answer(Buffer &document, const FramePage &page, const FrameRequest &request,
-                    const Buffer &fragment) {
-  if (document.stream == nullptr) return false;
-  char head_text[1024];
-  document_head(head_text, page.title);
-  std::fputs(head_text, document.stream);
-  if (page.adds_heading) std::fprintf(document.stream, "<h1>%s</h1>\n", page.title);
-  std::fwrite(fragment.data, 1, fragment.size, document.stream);
-  if (page.form != nullptr) write_form_again(document.stream, page, request.query);
-  std::fputs(kDocumentTail, document.stream);
-  return document.finish();
-}
-
 void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, bool head) {
   bool cacheable = !page.changes_data;
   if (head) {
     if (too_long(page, request)) return write_error_response(out, 414, true);
     return write_headers(out, find_status(200), cacheable, -1);
   }
-  Buffer document;
-  if (page.form != nullptr && !too_long(page, request) && asks_nothing(*page.form, request.query)) {
-    if (!compose_prompt(document, page, request.query)) return write_error_response(out, 500, false);
-  } else {
-    Buffer fragment;
-    int code = run_page(page, request, fragment);
-    if (code != 200) return write_error_response(out, code, false);
-    if (!compose_answer(document, page, request, fragment))
-      return write_error_response(out, 500, false);
-  }
-  write_headers(out, find_status(200), cacheable, static_cast<long>(document.size));
-  std::fwrite(document.data, 1, document.size, out);
+  MemoryStream &fragment = fragment_stream;
+  int code = run_page(page, request, fragment);
+  if (code != 200) return write_error_response(out, code, false);
+  const std::size_t title_length = std::strlen(page.title);
+  write_headers(out, find_status(200), cacheable,
+                static_cast<long>(sizeof kHeadBeforeTitle + title_length + sizeof kHeadAfterTitle +
+                                  sizeof kFiguresLink + sizeof kHeadEnd - 4 + fragment.size +
+                                  sizeof kDocumentTail - 1));
+  std::fputs(kHeadBeforeTitle, out);
+  std::fwrite(page.title, 1, title_length, out);
+  std::fputs(kHeadAfterTitle, out);
+  std::fputs(kFiguresLink, out);
+  std::fputs(kHeadEnd, out);
+  std::fwrite(fragment.data, 1, fragment.size, out);
+  std::fputs(kDocumentTail, out);
 }
 
 }  // namespace
@@ -285,6 +275,29 @@ void serve_request(FILE *out, const FrameRequest &request, const FramePage *page
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
+}
+
+FILE *start_memory_stream(MemoryStream *memory) {
+  if (memory->stream != nullptr && std::fseek(memory->stream, 0, SEEK_SET) == 0) {
+    std::clearerr(memory->stream);
+    return memory->stream;
+  }
+  if (memory->stream != nullptr) std::fclose(memory->stream);
+  std::free(memory->data);
+  *memory = MemoryStream{};
+  memory->stream = open_memstream(&memory->data, &memory->size);
+  return memory->stream;
+}
+
+bool finish_memory_stream(MemoryStream *memory) {
+  const bool ok = std::fflush(memory->stream) == 0 && !std::ferror(memory->stream);
+  // A failed stream, or one grown too large to keep, is closed; its data
+  // stays until the next start.
+  if (!ok || memory->size > kMemoryStreamKept) {
+    std::fclose(memory->stream);
+    memory->stream = nullptr;
+  }
+  return ok;
 }
 
 void write_error_document(FILE *out, int status) {

@@ -30,6 +30,7 @@ import subprocess
 import sys
 import tempfile
 import base64
+import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVE = os.path.join(HERE, "serve_for_test.sh")
@@ -92,6 +93,22 @@ AUDITED = [
 # The two screens: name, width, height, whether it is a phone.
 SCREENS = [("desktop", 1280, 900, False), ("phone", 390, 844, True)]
 AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
+
+
+def answers(build):
+    """ANSWERS, and every other calculator of the frame's table through its
+    form's example query."""
+    listed = subprocess.run([os.path.join(build, "bin", "frame"), "--list-pages"],
+                            capture_output=True, text=True, check=True).stdout
+    cases = list(ANSWERS)
+    covered = {case[1] for case in cases}
+    for line in listed.splitlines():
+        name, example = line.split("\t")
+        if f"/{name}.html" not in covered:
+            fields = dict(urllib.parse.parse_qsl(example))
+            cases.append((name, f"/{name}.html", fields, f"/cgi-bin/{name}.pl", [], False))
+    return cases
+
 
 # name, form page, field, malformed value the browser must refuse.
 REFUSED = [
@@ -198,7 +215,7 @@ class Site:
             if kind == "radio":
                 next(e for e in elements if e.get_attribute("value") == value).click()
             elif kind == "checkbox":
-                if elements[0].is_selected() != value:
+                if elements[0].is_selected() != bool(value):
                     elements[0].click()
             else:
                 elements[0].clear()
@@ -338,7 +355,7 @@ class Audit:
         self.scheme("")
 
 
-def run(base, shots, axe_source):
+def run(base, shots, cases, axe_source):
     check = Check()
     with tempfile.TemporaryDirectory(prefix="site-browser-") as profile:
         driver = start_browser(profile)
@@ -349,7 +366,7 @@ def run(base, shots, axe_source):
             site.wait_loaded("/")
             site.visit_checks("index")
 
-            for name, page, fields, answer, texts, figure in ANSWERS:
+            for name, page, fields, answer, texts, figure in cases:
                 try:
                     form = site.open_form(page)
                     site.fill(form, fields)
@@ -425,7 +442,7 @@ def main():
         fail_setup(f"the site did not start: {started.stderr.strip()}")
     run_dir, port = started.stdout.split()
     try:
-        check = run(f"http://127.0.0.1:{port}", shots, axe_source)
+        check = run(f"http://127.0.0.1:{port}", shots, answers(build), axe_source)
     finally:
         subprocess.run([SERVE, "stop", run_dir], timeout=60)
     print(f"browser: {check.passed} passed, {check.failed} failed")
