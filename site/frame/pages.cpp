@@ -78,7 +78,9 @@ const FormField kAcrossFields[] = {
 const FormDef kAcrossForm = {
     "Guest words",
     "<p>Leave a word: the guest book shows it turned row by row and lists the words of earlier "
-    "visitors. Punctuation and foul language are refused.</p>\n",
+    "visitors. Punctuation and foul language are refused.</p>\n"
+    "<p>The <a href=\"/cgi-bin/across-earlier.pl\">earlier edition</a> of the guest book is kept "
+    "as well.</p>\n",
     kAcrossFields,
     std::size(kAcrossFields),
     "r=Hello+world",
