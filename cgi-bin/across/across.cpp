@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "cgi-bin/across/filter.h"
+#include "cgi-bin/across/listing.h"
+#include "cgi-bin/across/store.h"
 #include "formlib/formlib.h"
 
 // The footer's outside addresses come from the build (CMake cache variables

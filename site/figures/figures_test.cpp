@@ -4,15 +4,18 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "cgi-bin/circles/circles.h"
 #include "cgi-bin/roots/roots.h"
+#include "site/figures/svg.h"
 #include "site/frame/frame.h"
 #include "testsupport/run_program.h"
 
@@ -179,6 +182,41 @@ TEST(FigureText, VisitorTextIsEscapedCleanedAndCut) {
   EXPECT_EQ(byClass(*parsed, "fig-date-label")[0]->text,
             "Date 1: " + typed.substr(0, 6 + 2 * 18) + "\u2026");
   EXPECT_EQ((*parsed)[2].text, "Timeline from " + typed + " to 3/4/99: 7974 days");
+}
+
+// ---- the figures' printf: printf's bytes in the "C" locale ----
+
+// Values where a shortcut would round wrong: ties to even at three
+// decimals, a negative that rounds to zero, the shortcut's bound, and what
+// only the general path writes.
+TEST(SvgPrintf, WritesWhatPrintfWritesInTheCLocale) {
+  std::vector<double> values = {0.0625, 0.0635, 2.5,  3.5,    -0.0004, -0.0,     1e15 - 0.5, 1e15,
+                                0.1,    1e-7,   1e22, -1e300, 5e-324,  INFINITY, -NAN};
+  std::mt19937_64 bits(18);
+  for (int i = 0; i < 20000; ++i) {
+    values.push_back(
+        std::ldexp(static_cast<double>(bits() >> 11), static_cast<int>(bits() % 90) - 80));
+    values.push_back((static_cast<double>(bits() % 2000001) - 1e6) / 16000);
+  }
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char *format : {"%.0f", "%.3f", "%.4f", "%f", "%g", "%+.6g", "%.0g", "x=%.5f%%"}) {
+    SCOPED_TRACE(format);
+    for (double value : values) {
+      std::setlocale(LC_NUMERIC, "C");
+      char expected[400], got[400];
+      std::snprintf(expected, sizeof expected, format, value);
+      std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a comma for printf, never here
+      ASSERT_EQ(svg_snprintf(got, sizeof got, format, value),
+                static_cast<int>(std::strlen(expected)));
+      ASSERT_STREQ(got, expected) << value;
+    }
+  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  char cut[8];
+  EXPECT_EQ(
+      svg_snprintf(cut, sizeof cut, "%s %d %zu %lld %.2s", "ab", -3, std::size_t{7}, -4LL, "xyz"),
+      13);
+  EXPECT_STREQ(cut, "ab -3 7");
 }
 
 // ---- no figure: nothing written ----
