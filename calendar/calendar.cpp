@@ -5,6 +5,10 @@
 const char *const dow[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                             "Thursday", "Friday", "Saturday"};
 
+const char *const monthNames[12] = {"January",   "February", "March",    "April",
+                                    "May",       "June",     "July",     "August",
+                                    "September", "October",  "November", "December"};
+
 namespace {
 
 constexpr long long kSecondsPerDay = 86400;
@@ -147,3 +151,9 @@ int daysBetween(struct tm *first, struct tm *second) {
 int dayOfWeek(struct tm *date) { return normalise(date) ? date->tm_wday : -1; }
 
 int quindle(struct tm *date) { return normalise(date) ? date->tm_yday + 1 : -1; }
+
+// Leap years repeat every 400 years, so the year's remainder decides.
+int monthLength(int mon, long long year) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return kDays[mon] + (mon == 1 ? isLeapYear(static_cast<int>(year % 400)) : 0);
+}

@@ -16,6 +16,13 @@
 // Weekday names indexed by tm_wday / dayOfWeek: dow[0] is "Sunday".
 extern const char *const dow[7];
 
+// Month names indexed by tm_mon: monthNames[0] is "January".
+extern const char *const monthNames[12];
+
+// Days in month |mon| (0 = January) of |year| as written, by the Gregorian
+// rule that mktime follows; any year, so a normalised tm_year + 1900LL.
+int monthLength(int mon, long long year);
+
 // 1 when |year| (as written, 2024 not 124) is a Gregorian leap year, else 0.
 // Any int, zero and negative years included: 0, -4 and -400 are leap years.
 int isLeapYear(int year);

@@ -7,11 +7,10 @@
 #include <cstddef>
 #include <string>
 
-// Runs |query| through the dates, roots, circles and day-of-year pages, and
-// the guest book (both editions) when |with_guest_book|, which then reads
-// and writes "../data/" of the working directory; then through the site's
-// frame for each of its pages, answers and pictures. Returns everything
-// the pages wrote, one page after the other.
+// Runs |query| through the site's frame for each page of its table, answer
+// and picture; the guest book (both editions) only when |with_guest_book|,
+// which then reads and writes "../data/" of the working directory. Returns
+// everything the frame wrote, one page after the other.
 std::string run_pages(const std::string &query, bool with_guest_book);
 
 // A bytes-to-query adapter for fuzzers: the bytes up to the first NUL are

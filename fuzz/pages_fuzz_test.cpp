@@ -16,15 +16,18 @@
 
 namespace {
 
-const char *const kNames[] = {"date1", "date2", "miles1", "miles2", "year",   "bizmiles",
-                              "rate",  "html",  "root",   "real",   "imaginary", "r",
-                              "length", "length_num", "length_den", "dimension", "month", "day"};
+const char *const kNames[] = {"date1",     "date2", "miles1", "miles2",     "year",
+                              "bizmiles",  "rate",  "html",   "root",       "real",
+                              "imaginary", "r",     "length", "length_num", "length_den",
+                              "dimension", "month", "day"};
 
 const char *const kPieces[] = {
-    "1",  "0",   "-",  "+",  "%",   "%2",  "%25", "%26", "%3D", "%3C", "%3E", "%00", "&",
-    "=",  "/",   ".",  "e",  "9",   "12/25/20", "2/30/21", "13/1/21", "1e308", "-1e308",
-    "nan", "inf", "2147483647", "-2147483648", "99999999999999999999", "r", "a", "Z", ",",
-    "'",  "\"",  "<x>", "%3Cx%3E", "%22", "%27", "\xff", " ",
+    "1",       "0",      "-",   "+",    "%",          "%2",          "%25",
+    "%26",     "%3D",    "%3C", "%3E",  "%00",        "&",           "=",
+    "/",       ".",      "e",   "9",    "12/25/20",   "2/30/21",     "13/1/21",
+    "1e308",   "-1e308", "nan", "inf",  "2147483647", "-2147483648", "99999999999999999999",
+    "r",       "a",      "Z",   ",",    "'",          "\"",          "<x>",
+    "%3Cx%3E", "%22",    "%27", "\xff", " ",
 };
 
 std::string random_value(std::mt19937 &rng) {

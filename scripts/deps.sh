@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and serving need, when
-# any is missing, and generates the en_US.UTF-8 locale. As root it runs
-# apt-get itself; otherwise it prints the command to run and fails.
-#   build: cmake, g++, ninja, GoogleTest, libfcgi (the frame's FastCGI
-#     mode), stb (chip images), expat (the figure tests' XML parser),
-#     Pillow (the pictures), clang with its fuzzer runtime
-#   serve and test: lighttpd, nginx, apache2, spawn-fcgi and multiwatch,
-#     the cgi-fcgi client, curl, Chromium with its driver and selenium
+# any is missing, and generates the en_US.UTF-8 and de_DE.UTF-8 locales. Run
+# it as root; run as another user it names what is missing and fails.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build libgtest-dev locales tzdata coreutils
-  libfcgi-dev libfcgi-bin libstb-dev libexpat1-dev python3 python3-pil
-  clang libclang-rt-14-dev
-  lighttpd nginx apache2 spawn-fcgi multiwatch curl
+# The deliverables and formlib: the compiler, CMake and both generators.
+build=(cmake g++ make ninja-build)
+# The site layer: libfcgi (the frame's FastCGI mode), stb (chip images),
+# Pillow (the pictures).
+site=(libfcgi-dev libstb-dev python3 python3-pil)
+# The tests: GoogleTest, expat (the figure tests' XML parser), locales and
+# zones, clang with its fuzzer runtime.
+tests=(libgtest-dev libexpat1-dev locales tzdata coreutils clang libclang-rt-14-dev)
+# Serving and the site's tests: the web servers, spawn-fcgi and multiwatch,
+# the cgi-fcgi client, curl, Chromium with its driver and selenium.
+serve=(lighttpd nginx apache2 spawn-fcgi multiwatch libfcgi-bin curl
   chromium chromium-driver python3-selenium)
+packages=("${build[@]}" "${site[@]}" "${tests[@]}" "${serve[@]}")
+
+# The web servers' boot services and the packages that bring them. The site
+# starts its own servers; a service this script installs is kept from
+# starting at boot (all three want port 80). Those installed before are left
+# as they are.
+declare -A service_package=([apache2]=apache2 [lighttpd]=lighttpd [nginx]=nginx-common)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
 # en_US.UTF-8 groups the mileage pages' digits; de_DE.UTF-8, with its
 # decimal comma, shows in the tests that no locale leaks between requests.
@@ -32,22 +43,34 @@ if [[ ${#missing[@]} -eq 0 ]] && have_locale; then exit 0; fi
 if [[ $(id -u) -ne 0 ]]; then
   have_locale || missing+=("(the en_US.UTF-8 and de_DE.UTF-8 locales)")
   echo "Missing: ${missing[*]}" >&2
-  echo "Run as root: scripts/deps.sh   (or: sudo scripts/deps.sh)" >&2
+  echo "Run scripts/deps.sh as root once, then this command again." >&2
   exit 1
 fi
 
 if [[ ${#missing[@]} -gt 0 ]]; then
+  new_services=()
+  for s in "${!service_package[@]}"; do
+    installed "${service_package[$s]}" || new_services+=("$s")
+  done
   export DEBIAN_FRONTEND=noninteractive
-  # The web servers' packages would start system services on port 80 (and
-  # fail on each other); the site runs its own servers, so keep them off.
+  # Nor may the packages start the services now, on port 80 and on each other.
   policy=/usr/sbin/policy-rc.d
   added_policy=
   if [[ ! -e $policy ]]; then
     printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && added_policy=1
   fi
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  echo "deps.sh: installing ${#missing[@]} packages and what they depend on"
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
   [[ -z $added_policy ]] || rm -f "$policy"
+  # update-rc.d turns off both the init script and the systemd unit, with
+  # or without systemd running.
+  for s in "${new_services[@]}"; do
+    if installed "${service_package[$s]}"; then
+      update-rc.d "$s" disable
+      echo "deps.sh: $s installed, and kept from starting at boot"
+    fi
+  done
 fi
 
 if ! have_locale; then
@@ -58,5 +81,5 @@ if ! have_locale; then
       echo "$l.UTF-8 UTF-8" >>/etc/locale.gen
     fi
   done
-  locale-gen >/dev/null
+  locale-gen
 fi

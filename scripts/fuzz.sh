@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/deps.sh
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DSITE_LIBFUZZER=ON \
-  -DSITE_SANITIZE=ON -DBUILD_TESTING=OFF >/dev/null
+  -DSITE_SANITIZE=ON -DBUILD_TESTING=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-fuzz --target pages_fuzzer
 memory=/dev/shm
 [[ -d $memory && -w $memory ]] || memory=${TMPDIR:-/tmp}

@@ -17,6 +17,34 @@ if [[ "${1:-}" == --sanitize ]]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+# A warning stops the developer's build (and CI's); a plain cmake build only shows it.
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  "${flags[@]}" >/dev/null
 cmake --build "$dir"
-ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+# The summary ends with each skipped test and the reason it gave.
+junit=$PWD/$dir/ctest-results.xml
+rm -f "$junit"
+status=0
+ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --output-junit "$junit" || status=$?
+[[ ! -f $junit ]] || python3 - "$junit" <<'EOF'
+import sys, xml.etree.ElementTree as ET
+rows = []
+for case in ET.parse(sys.argv[1]).iter("testcase"):
+    skipped = case.find("skipped")
+    if skipped is None:
+        continue
+    out = (case.findtext("system-out") or "").splitlines()
+    # GoogleTest writes its reason after "file:line: Skipped"; a script's
+    # reason is its last line.
+    marks = [i for i, line in enumerate(out) if line.endswith(": Skipped")]
+    why = []
+    for line in out[marks[-1] + 1:] if marks else [l for l in out if l.strip()][-1:]:
+        if line.startswith("["):
+            break
+        if line.strip():
+            why.append(line.strip())
+    rows.append(f"  {case.get('name')}: {' '.join(why) or skipped.get('message')}")
+if rows:
+    print("Skipped tests, and why:", *rows, sep="\n")
+EOF
+exit "$status"

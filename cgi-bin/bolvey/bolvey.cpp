@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/kestrum/report.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -26,7 +25,7 @@ void writeDateLine(FILE *out, const DateAnswer &date, const char *text) {
                dow[date.weekday]);
 }
 
-void writeMileageBlock(FILE *out, const DatesReport &r) {
+void writeMileageBlock(FILE *out, const DatesReport &r, const char * /* eol: always "\n" */) {
   const Mileage &m = r.mileage;
   EscapedField date1, date2, year;
   html_escape(date1, r.form.date1);
@@ -41,33 +40,17 @@ void writeMileageBlock(FILE *out, const DatesReport &r) {
                m.difference, r.days, m.average, m.extrapolated, year);
 }
 
-void writeDaysLine(FILE *out, const DatesReport &r) {
+void writeDaysLine(FILE *out, const DatesReport &r, const char * /* eol: always "\n" */) {
   EscapedField date1, date2;
   html_escape(date1, r.form.date1);
   html_escape(date2, r.form.date2);
   std::fprintf(out, "\nThere were %d days between %s and %s.\n\n", r.days, date1, date2);
 }
 
-void writeLeapYearLine(FILE *out, const DatesReport &r) {
+void writeLeapYearLine(FILE *out, const DatesReport &r, const char * /* eol: always "\n" */) {
   EscapedField year;
   html_escape(year, r.form.year);
   std::fprintf(out, "\n%s %s a leap year.\n\n", year, r.leapYear ? "was" : "was not");
-}
-
-void writeAnswer(FILE *out, const DatesReport &r) {
-  switch (r.answer) {
-    case kMileageBlock:
-      writeMileageBlock(out, r);
-      break;
-    case kDaysLine:
-      writeDaysLine(out, r);
-      break;
-    case kLeapYearLine:
-      writeLeapYearLine(out, r);
-      break;
-    case kNoAnswer:
-      break;
-  }
 }
 
 void writeExpenseLine(FILE *out, const DatesReport &r) {
@@ -78,24 +61,29 @@ void writeExpenseLine(FILE *out, const DatesReport &r) {
                r.bizmiles, r.rate, r.expense);
 }
 
-// The error block, when shown, falls inside the textarea.
-void writeClosing(FILE *out) {
-  if (dates::error_type != 0) dates::errorMessage(out, dates::error_type);
-  std::fputs("\n</textarea></div><hr>\n", out);
-}
+void writeClosing(FILE *out) { std::fputs("\n</textarea></div><hr>\n", out); }
 
 }  // namespace
 
-int bolvey_page(FILE *out, const char *query) {
+bool answerBolvey(DatesReport *report, const char *query) {
   char form[kFormSize];
-  if (!loadForm(form, query)) return 1;
-  DatesReport report;
-  buildReport(&report, form, kTwoDigitYear);
+  if (!loadForm(form, query)) return false;
+  buildReport(report, form, kTwoDigitYear);
+  return true;
+}
+
+void writeBolvey(FILE *out, const DatesReport &report) {
   writeOpening(out);
   writeDateLine(out, report.date1, report.form.date1);
   writeDateLine(out, report.date2, report.form.date2);
-  writeAnswer(out, report);
+  writeAnswer(out, report, {writeMileageBlock, writeDaysLine, writeLeapYearLine}, "\n");
   writeExpenseLine(out, report);
   writeClosing(out);
+}
+
+int bolvey_page(FILE *out, const char *query) {
+  DatesReport report;
+  if (!answerBolvey(&report, query)) return 1;
+  writeBolvey(out, report);
   return 0;
 }

@@ -6,6 +6,19 @@
 
 #include <cstdio>
 
+#include "dates/report.h"
+
+// Reads the URL-encoded |query| (nullptr: an empty query) into |report| by
+// the two-digit-year rule, in the process's time zone and numeric locale:
+// everything the page prints, computed once for the fragment and the
+// picture. Returns false, computing nothing, when the query is longer than
+// 2047 bytes.
+bool answerBolvey(DatesReport *report, const char *query);
+
+// Writes the page for |report| to |out|; thousands grouping and the
+// decimal point follow the process's numeric locale.
+void writeBolvey(FILE *out, const DatesReport &report);
+
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands grouping and
 // the decimal point of the rate follow the process's numeric locale.

@@ -2,10 +2,7 @@
 
 #include <cstdlib>
 
-#include "cgi-bin/circles/measures.h"
 #include "formlib/formlib.h"
-
-int error_type = 0;
 
 void errorMessage(FILE *out, int code) {
   if (code != 1) return;
@@ -32,59 +29,35 @@ const char kForm[] =
     "name=\"dimension\"  value=\"diameter\" >diameter</td></h6></table></td><tr></table><input "
     "type=\"submit\"                  value=\"submit\" ><input type=\"reset\"></form></center>";
 
-// The raw fields of one request, each cut to its buffer. The dimension
-// buffer holds "diameter"; only its first character is ever tested.
-struct Fields {
-  char dimension[9];
-  char length[256];
-  char num[256];
-  char den[256];
-  int num_len;  // text lengths of the fraction, 0 when absent or empty
-  int den_len;
-};
-
-void readFields(Fields &f, const char *form) {
-  get_var(f.dimension, "dimension", form);
-  get_var(f.length, "length", form);
-  f.num_len = get_var(f.num, "length_num", form);
-  f.den_len = get_var(f.den, "length_den", form);
-  if (f.num_len < 0) f.num_len = 0;
-  if (f.den_len < 0) f.den_len = 0;
-}
-
-bool hasFraction(const Fields &f) { return f.num_len != 0 || f.den_len != 0; }
-
-// The request the fields ask: the length entered is the decimal alone, or
-// the decimal plus the fraction. A fraction missing a part, or whose
-// denominator converts to zero, is error 1 with a length of 0.
-CircleRequest requestOf(const Fields &f) {
-  CircleRequest c{f.dimension[0] == 'r', 0, 0.0};
-  double length = std::atof(f.length);
-  if (hasFraction(f)) {
-    const double den = f.den_len == 0 ? 0.0 : std::atof(f.den);
-    if (f.num_len == 0 || den == 0.0) {
-      c.error = 1;
-      return c;
+// The length entered is the decimal alone, or the decimal plus the
+// fraction. A fraction missing a part, or whose denominator converts to
+// zero, is error 1 with a circle of radius 0.
+void computeCircle(CircleAnswer *a, int num_len, int den_len) {
+  a->isRadius = a->dimension[0] == 'r';
+  a->hasFraction = num_len > 0 || den_len > 0;
+  a->error = 0;
+  double length = std::atof(a->length);
+  if (a->hasFraction) {
+    const double den = den_len > 0 ? std::atof(a->den) : 0.0;
+    if (num_len <= 0 || den == 0.0) {
+      a->error = 1;
+      a->measures = CircleMeasures{};
+      return;
     }
-    length += std::atof(f.num) / den;
+    length += std::atof(a->num) / den;
   }
-  c.radius = c.isRadius ? length : length / 2;
-  return c;
-}
-
-void copyForm(char (&form)[2048], const char *query) {
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  a->measures = circleMeasures(a->isRadius ? length : length / 2);
 }
 
 // Echoes the input as typed, each field escaped for the page.
-void printEcho(FILE *out, const Fields &f) {
+void printEcho(FILE *out, const CircleAnswer &f) {
   char length[html_escaped_size(sizeof f.length - 1)];
   char num[html_escaped_size(sizeof f.num - 1)];
   char den[html_escaped_size(sizeof f.den - 1)];
   char dimension[html_escaped_size(sizeof f.dimension - 1)];
   html_escape(length, f.length);
   html_escape(dimension, f.dimension);
-  if (!hasFraction(f)) {
+  if (!f.hasFraction) {
     std::fprintf(out, "<p>Original input was: %s is the %s of the circle.<br>\n", length,
                  dimension);
     return;
@@ -95,34 +68,32 @@ void printEcho(FILE *out, const Fields &f) {
                den, dimension);
 }
 
-void printResult(FILE *out, double radius) {
-  if (error_type != 0)
-    errorMessage(out, error_type);
-  else
-    findAreaAndCircumference(out, radius);
-}
-
 }  // namespace
 
-CircleRequest readCircleRequest(const char *query) {
+void answerCircle(CircleAnswer *answer, const char *query) {
   char form[2048];
-  copyForm(form, query);
-  Fields f;
-  readFields(f, form);
-  return requestOf(f);
+  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  get_var(answer->dimension, "dimension", form);
+  get_var(answer->length, "length", form);
+  const int num_len = get_var(answer->num, "length_num", form);
+  const int den_len = get_var(answer->den, "length_den", form);
+  computeCircle(answer, num_len, den_len);
+}
+
+void writeCircle(FILE *out, const CircleAnswer &answer) {
+  printEcho(out, answer);
+  std::fputs("<hr width=\"80%\">\n", out);
+  std::fputs("<p>\n", out);
+  if (answer.error != 0)
+    errorMessage(out, answer.error);
+  else
+    writeMeasures(out, answer.measures);
+  std::fputs(kForm, out);
 }
 
 int circles_page(FILE *out, const char *query) {
-  char form[2048];
-  copyForm(form, query);
-  Fields f;
-  readFields(f, form);
-  const CircleRequest c = requestOf(f);
-  error_type = c.error;
-  printEcho(out, f);
-  std::fputs("<hr width=\"80%\">\n", out);
-  std::fputs("<p>\n", out);
-  printResult(out, c.radius);
-  std::fputs(kForm, out);
+  CircleAnswer answer;
+  answerCircle(&answer, query);
+  writeCircle(out, answer);
   return 0;
 }

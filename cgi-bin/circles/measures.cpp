@@ -1,13 +1,12 @@
 #include "cgi-bin/circles/measures.h"
 
 #include <cmath>
-
-char buffer[80];
+#include <numbers>
 
 namespace {
 
-const double kPi = 3.141592653589793;
-const double kTwoPi = 6.283185307179586;
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2 * std::numbers::pi;
 
 // Text for k whole sixteenths, in lowest terms; each starts with a space.
 const char *const sixteenths[16] = {
@@ -28,29 +27,33 @@ int sixteenthsIn(double f) {
 
 }  // namespace
 
-char *fractionAndDecimal(FILE *out, char *buf, double value) {
+void measureText(char (&text)[kMeasureTextSize], double value) {
   double whole;
   const double fraction = std::modf(value, &whole);
-  std::fprintf(out, " %.0f%s (%.3f) ", whole, sixteenths[sixteenthsIn(fraction)], value);
-  return buf;
+  std::snprintf(text, sizeof text, "%.0f%s (%.3f)", whole, sixteenths[sixteenthsIn(fraction)],
+                value);
 }
 
-double circleArea(double radius) { return (kPi * radius) * radius; }
+void fractionAndDecimal(FILE *out, double value) {
+  char text[kMeasureTextSize];
+  measureText(text, value);
+  std::fprintf(out, " %s ", text);
+}
 
-double circleCircumference(double radius) { return kTwoPi * radius; }
+CircleMeasures circleMeasures(double radius) {
+  return {radius, radius + radius, (kPi * radius) * radius, kTwoPi * radius};
+}
 
-void findAreaAndCircumference(FILE *out, double radius) {
-  const double circumference = circleCircumference(radius);
-  const double area = circleArea(radius);
+void writeMeasures(FILE *out, const CircleMeasures &m) {
   std::fputs("Circles radius is ", out);
-  fractionAndDecimal(out, buffer, radius);
+  fractionAndDecimal(out, m.radius);
   std::fputs(", diameter is ", out);
-  fractionAndDecimal(out, buffer, radius + radius);
+  fractionAndDecimal(out, m.diameter);
   std::fputs("<br>\n", out);
   std::fputs("Area inside the circle is about ", out);
-  fractionAndDecimal(out, buffer, area);
+  fractionAndDecimal(out, m.area);
   std::fputs(" square units.<br>\n", out);
   std::fputs("Circumference around the circle is about ", out);
-  fractionAndDecimal(out, buffer, circumference);
+  fractionAndDecimal(out, m.circumference);
   std::fputs(" units.<br>\n", out);
 }

@@ -4,28 +4,38 @@
 #ifndef CGI_BIN_CIRCLES_MEASURES_H
 #define CGI_BIN_CIRCLES_MEASURES_H
 
+#include <cstddef>
 #include <cstdio>
 
-// The program's scratch buffer, handed to fractionAndDecimal by every
-// caller and handed back by it; nothing is stored in it.
-extern char buffer[80];
+// The measures of a circle as the result lines print them.
+struct CircleMeasures {
+  double radius;
+  double diameter;       // radius + radius
+  double area;           // (pi * radius) * radius
+  double circumference;  // 2 * pi * radius
+};
 
-// Writes the measure text of |value| to |out|: " %.0f%s (%.3f) " with the
-// whole part, the whole sixteenths of the fractional part (truncated, never
-// rounded up; " 1/8", or a lone space for none) and the value. A negative
-// value that is not whole shows the sixteenths of its magnitude after its
-// signed whole part, so -2.5 gives " -2 1/2 (-2.500) " and -0.5 gives
-// " -0 1/2 (-0.500) ". Infinities and values that are not a number show the
-// lone space. Returns |buf|, unchanged.
-char *fractionAndDecimal(FILE *out, char *buf, double value);
+// The measures of the circle of |radius|.
+CircleMeasures circleMeasures(double radius);
 
-// The area pi * r * r and the circumference 2 * pi * r of a circle of
-// |radius|, as the result lines print them.
-double circleArea(double radius);
-double circleCircumference(double radius);
+// Room for the measure text of any double: two numbers of up to 309 digits
+// with their signs, decimals, the sixteenths and the brackets.
+inline constexpr std::size_t kMeasureTextSize = 700;
 
-// Writes the three result lines for a circle of |radius| to |out|: radius
-// and diameter, area, circumference, each line ended by "<br>\n".
-void findAreaAndCircumference(FILE *out, double radius);
+// The measure text of |value|: "%.0f%s (%.3f)" with the whole part, the
+// whole sixteenths of the fractional part (truncated, never rounded up;
+// " 1/8", or a lone space for none) and the value. A negative value that is
+// not whole shows the sixteenths of its magnitude after its signed whole
+// part, so -2.5 gives "-2 1/2 (-2.500)" and -0.5 gives "-0 1/2 (-0.500)".
+// Infinities and values that are not a number show the lone space. Numbers
+// are written in the process's numeric locale.
+void measureText(char (&text)[kMeasureTextSize], double value);
+
+// Writes the measure text of |value| between two blanks to |out|.
+void fractionAndDecimal(FILE *out, double value);
+
+// Writes the three result lines for |m| to |out|: radius and diameter,
+// area, circumference, each line ended by "<br>\n".
+void writeMeasures(FILE *out, const CircleMeasures &m);
 
 #endif  // CGI_BIN_CIRCLES_MEASURES_H

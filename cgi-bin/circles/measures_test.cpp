@@ -17,7 +17,7 @@ const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 std::string measure(double value) {
-  return capture([&](FILE *out) { EXPECT_EQ(fractionAndDecimal(out, buffer, value), buffer); });
+  return capture([&](FILE *out) { fractionAndDecimal(out, value); });
 }
 
 struct Measure {
@@ -101,7 +101,7 @@ TEST(MeasureText, AgreesWithExactSixteenthsOfDyadicValues) {
 // The area of a huge radius overflows to infinity; whole parts of any size
 // keep all their digits, never an exponent.
 TEST(ResultBlock, HugeRadiusKeepsEveryDigitAndOverflowsTheArea) {
-  const std::string text = capture([](FILE *out) { findAreaAndCircumference(out, 1e300); });
+  const std::string text = capture([](FILE *out) { writeMeasures(out, circleMeasures(1e300)); });
   EXPECT_EQ(text.rfind("Circles radius is  10000000000000000525047602552044202487", 0), 0u);
   EXPECT_NE(text.find("Area inside the circle is about  inf  (inf)  square units.<br>\n"),
             std::string::npos);

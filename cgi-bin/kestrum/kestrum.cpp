@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/kestrum/report.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -63,22 +62,6 @@ void writeLeapYearLine(FILE *out, const DatesReport &r, const char *eol) {
   std::fprintf(out, "\n%s %s a leap year.%s%s", year, r.leapYear ? "was" : "was not", eol, eol);
 }
 
-void writeAnswer(FILE *out, const DatesReport &r, const char *eol) {
-  switch (r.answer) {
-    case kMileageBlock:
-      writeMileageBlock(out, r, eol);
-      break;
-    case kDaysLine:
-      writeDaysLine(out, r, eol);
-      break;
-    case kLeapYearLine:
-      writeLeapYearLine(out, r, eol);
-      break;
-    case kNoAnswer:
-      break;
-  }
-}
-
 void writeExpenseLine(FILE *out, const DatesReport &r, const char *eol) {
   if (!r.hasExpense) return;
   std::fprintf(out,
@@ -89,24 +72,33 @@ void writeExpenseLine(FILE *out, const DatesReport &r, const char *eol) {
 
 void writeClosing(FILE *out, bool html) {
   if (!html) std::fputs("</textarea></div>\n", out);
-  if (dates::error_type != 0) dates::errorMessage(out, dates::error_type);
   std::fputs("\n<hr>\n", out);
 }
 
 }  // namespace
 
-int kestrum_page(FILE *out, const char *query) {
+bool answerKestrum(KestrumAnswer *answer, const char *query) {
   char form[kFormSize];
-  if (!loadForm(form, query)) return 1;
-  DatesReport report;
-  buildReport(&report, form, kTwoOrFourDigitYear);
-  const bool html = htmlMode(form);
-  const char *eol = html ? "<br>\n" : "\n";
-  writeHeadingAndOpening(out, html);
+  if (!loadForm(form, query)) return false;
+  buildReport(&answer->report, form, kTwoOrFourDigitYear);
+  answer->html = htmlMode(form);
+  return true;
+}
+
+void writeKestrum(FILE *out, const KestrumAnswer &answer) {
+  const DatesReport &report = answer.report;
+  const char *eol = answer.html ? "<br>\n" : "\n";
+  writeHeadingAndOpening(out, answer.html);
   writeDateLine(out, report.date1, eol);
   writeDateLine(out, report.date2, eol);
-  writeAnswer(out, report, eol);
+  writeAnswer(out, report, {writeMileageBlock, writeDaysLine, writeLeapYearLine}, eol);
   writeExpenseLine(out, report, eol);
-  writeClosing(out, html);
+  writeClosing(out, answer.html);
+}
+
+int kestrum_page(FILE *out, const char *query) {
+  KestrumAnswer answer;
+  if (!answerKestrum(&answer, query)) return 1;
+  writeKestrum(out, answer);
   return 0;
 }

@@ -7,6 +7,24 @@
 
 #include <cstdio>
 
+#include "dates/report.h"
+
+// Everything the page prints for one request, computed once: the fragment
+// and the picture are both drawn from it.
+struct KestrumAnswer {
+  DatesReport report;  // read by the two-or-four-digit-year rule
+  bool html;           // the field "html" starts with "1": HTML lines, else a textarea
+};
+
+// Reads the URL-encoded |query| (nullptr: an empty query) and computes its
+// answer, in the process's time zone and numeric locale. Returns false,
+// computing nothing, when the query is longer than 2047 bytes.
+bool answerKestrum(KestrumAnswer *answer, const char *query);
+
+// Writes the page for |answer| to |out|; thousands are grouped by the
+// process's numeric locale.
+void writeKestrum(FILE *out, const KestrumAnswer &answer);
+
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands are grouped by
 // the process's numeric locale. Returns 0, or 1 with nothing written when

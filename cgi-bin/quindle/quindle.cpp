@@ -6,20 +6,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "calendar/calendar.h"
 #include "formlib/formlib.h"
 
 namespace {
-
-const char *const strMonth[12] = {"January",   "February", "March",    "April",
-                                  "May",       "June",     "July",     "August",
-                                  "September", "October",  "November", "December"};
-const char *const strDay[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                               "Thursday", "Friday", "Saturday"};
-
-// The date being answered, as answerDay normalised it: the entered date at
-// midnight after mktime, which also filled the weekday and the day of the
-// year. The date line prints from it.
-std::tm timeinfo;
 
 // The leading integer of |text| as atoi reads it, but 0 where atoi would be
 // undefined: a number that does not fit an int counts as no number.
@@ -77,15 +67,15 @@ int weekNumber(const std::tm *date) {
 }
 
 void printInputLine(FILE *out, int year, int month, int day) {
-  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", strMonth[month - 1], day,
-               year);
+  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", monthNames[month - 1],
+               day, year);
 }
 
 // The normalised year may lie one past INT_MAX, so years are printed wide.
-void printDateLine(FILE *out) {
-  long long year = timeinfo.tm_year + 1900LL;
-  std::fprintf(out, "\n%9s, %9s %2d, %4lld is day %3d of %4lld.  ", strDay[timeinfo.tm_wday],
-               strMonth[timeinfo.tm_mon], timeinfo.tm_mday, year, timeinfo.tm_yday + 1, year);
+void printDateLine(FILE *out, const std::tm &date) {
+  long long year = date.tm_year + 1900LL;
+  std::fprintf(out, "\n%9s, %9s %2d, %4lld is day %3d of %4lld.  ", dow[date.tm_wday],
+               monthNames[date.tm_mon], date.tm_mday, year, date.tm_yday + 1, year);
 }
 
 // The week and year come from answerDay.
@@ -106,8 +96,8 @@ void printClosing(FILE *out) {
              out);
 }
 
-// The answer for valid fields: input line, then the normalised date (in
-// timeinfo) and its week, or the range error when mktime cannot represent it.
+// The answer for valid fields: input line, then the normalised date and
+// its week, or the range error when mktime cannot represent it.
 void printDate(FILE *out, const DayAnswer &answer) {
   assert(answer.month > 0);
   assert(answer.month < 13);
@@ -116,7 +106,7 @@ void printDate(FILE *out, const DayAnswer &answer) {
     printRangeError(out);
     return;
   }
-  printDateLine(out);
+  printDateLine(out, answer.date);
   printWeekLine(out, answer.week, answer.weekYear);
 }
 
@@ -160,15 +150,18 @@ void answerDay(DayAnswer *answer, const char *query) {
   }
 }
 
-int quindle_page(FILE *out, const char *query) {
-  DayAnswer answer;
-  answerDay(&answer, query);
-  timeinfo = answer.date;
+void writeDay(FILE *out, const DayAnswer &answer) {
   printHeading(out);
   if (!answer.fieldsValid)
     printFieldError(out);
   else
     printDate(out, answer);
   printClosing(out);
+}
+
+int quindle_page(FILE *out, const char *query) {
+  DayAnswer answer;
+  answerDay(&answer, query);
+  writeDay(out, answer);
   return 0;
 }

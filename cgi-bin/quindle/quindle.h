@@ -17,7 +17,8 @@ int getYear(const char *form);
 int getMonth(const char *form);
 int getDay(const char *form);
 
-// What the page answers for one request, computed as the page computes it.
+// Everything the page prints for one request, computed once: the fragment
+// and the picture are both drawn from it.
 struct DayAnswer {
   int year, month, day;  // as entered: getYear, getMonth, getDay (0: invalid)
   bool fieldsValid;      // all three non-zero; else the page shows the field error
@@ -34,6 +35,9 @@ struct DayAnswer {
 // page prints. |date|, |week| and |weekYear| are meaningful only when
 // |normalised|.
 void answerDay(DayAnswer *answer, const char *query);
+
+// Writes the page for |answer| to |out|: what quindle_page writes.
+void writeDay(FILE *out, const DayAnswer &answer);
 
 // Writes the whole page for one request with query string |query| (nullptr,
 // as when QUERY_STRING is unset, is served as an empty query; only its first

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 #include "formlib/formlib.h"
@@ -11,7 +12,7 @@ namespace {
 
 // The double nearest to pi: the angle of a number left of the imaginary
 // axis, the step between roots and every conversion to degrees use it.
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = std::numbers::pi;
 
 // Narrowing a double that lies outside float's range is undefined, so the
 // overflow that IEEE rounding gives is spelled out: from FLT_MAX plus half
@@ -74,13 +75,12 @@ void printHeading(FILE *out, int n, double re, double im) {
                n, re, im);
 }
 
-// Each part is lifted by 5e-7 before rounding to five places, so a tiny
-// negative residue (the cosine of a single-precision pi/2) prints as
-// 0.00000 rather than -0.00000.
 void printList(FILE *out, const std::vector<complexRoot> &list) {
   std::fprintf(out, "\n<ul>");
   for (const complexRoot &root : list) {
-    std::fprintf(out, "\n<li>%.5lf%+.5lfi</li>", root.real + 0.0000005, root.imaginary + 0.0000005);
+    char text[kRootTextSize];
+    rootText(text, root);
+    std::fprintf(out, "\n<li>%s</li>", text);
   }
   std::fprintf(out, "</ul><hr>");
 }
@@ -142,28 +142,40 @@ RootsInput readRootsInput(const char *query) {
   return RootsInput{toIndex(root), toPart(real), toPart(imaginary)};
 }
 
-int roots_page(FILE *out, const char *query) {
-  const RootsInput input = readRootsInput(query);
-  const int n = input.n;
-  const double re = input.re;
-  const double im = input.im;
-  double r = findModulus(re, im);
-  double theta = findAngle(re, im, r);
-  double delta = findStep(n);
-  std::vector<complexRoot> list;
-  if (rootsListed(n)) {
-    list.resize(rootCount(n));
-    findRoots(list.data(), static_cast<int>(list.size()), n, r, theta);
-  }
+void rootText(char (&text)[kRootTextSize], const complexRoot &root) {
+  std::snprintf(text, sizeof text, "%.5lf%+.5lfi", root.real + 0.0000005,
+                root.imaginary + 0.0000005);
+}
 
+void answerRoots(RootsAnswer *answer, const char *query) {
+  answer->in = readRootsInput(query);
+  const RootsInput &in = answer->in;
+  answer->r = findModulus(in.re, in.im);
+  answer->theta = findAngle(in.re, in.im, answer->r);
+  answer->delta = findStep(in.n);
+  answer->listed = rootsListed(in.n);
+  answer->roots.clear();
+  if (!answer->listed) return;
+  answer->roots.resize(rootCount(in.n));
+  findRoots(answer->roots.data(), static_cast<int>(answer->roots.size()), in.n, answer->r,
+            answer->theta);
+}
+
+void writeRoots(FILE *out, const RootsAnswer &a) {
   printTitle(out);
-  printMeasures(out, re, im, r, theta, delta);
-  printHeading(out, n, re, im);
-  if (rootsListed(n)) {
-    printList(out, list);
+  printMeasures(out, a.in.re, a.in.im, a.r, a.theta, a.delta);
+  printHeading(out, a.in.n, a.in.re, a.in.im);
+  if (a.listed) {
+    printList(out, a.roots);
   } else {
     printNotice(out);
   }
   printForm(out);
+}
+
+int roots_page(FILE *out, const char *query) {
+  RootsAnswer answer;
+  answerRoots(&answer, query);
+  writeRoots(out, answer);
   return 0;
 }

@@ -10,7 +10,9 @@
 #ifndef CGI_BIN_ROOTS_ROOTS_H
 #define CGI_BIN_ROOTS_ROOTS_H
 
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
 // Largest index, in size, whose roots are listed.
 inline constexpr int kMaxRootIndex = 10000;
@@ -62,6 +64,34 @@ RootsInput readRootsInput(const char *query);
 // Whether the page lists the roots of index n: -kMaxRootIndex <= n <=
 // kMaxRootIndex. Any other index gets the notice in place of the list.
 bool rootsListed(int n);
+
+// Everything the page prints for one request, computed once: the fragment
+// and the picture are both drawn from it.
+struct RootsAnswer {
+  RootsInput in;
+  double r;                        // the modulus, findModulus
+  double theta;                    // the angle, findAngle
+  double delta;                    // the step between roots, findStep
+  bool listed;                     // rootsListed(in.n)
+  std::vector<complexRoot> roots;  // rootCount(in.n) records when listed, else none
+};
+
+// Reads |query| as roots_page does and computes its answer.
+void answerRoots(RootsAnswer *answer, const char *query);
+
+// Writes the page for |answer| to |out|: the whole fragment roots_page
+// writes.
+void writeRoots(FILE *out, const RootsAnswer &answer);
+
+// Room for a root's text: two parts of at most 46 characters, "i" and the
+// terminator.
+inline constexpr std::size_t kRootTextSize = 128;
+
+// |root| as the page's list shows it, in the process's numeric locale: each
+// part lifted by 5e-7 and printed with five decimals, so that a tiny
+// negative residue (the cosine of a single-precision pi/2) shows as 0.00000
+// rather than -0.00000; the imaginary part carries its sign, then "i".
+void rootText(char (&text)[kRootTextSize], const complexRoot &root);
 
 // Writes the whole page for the form string |query| ("root=3&real=8&
 // imaginary=0") to |out|. A null |query| is served as an empty one; only

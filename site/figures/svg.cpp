@@ -1,8 +1,12 @@
 #include "site/figures/svg.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 
 #include "formlib/formlib.h"
 
@@ -68,7 +72,168 @@ void append(FILE *out, Chunk *chunk, const void *bytes, std::size_t length) {
   chunk->used += length;
 }
 
+// Where svg_printf's text goes: gathered in |chunk| and written to |out|
+// when the chunk is full; without |out|, into |dest| (cut at |cap| - 1)
+// while |total| counts the whole text.
+struct Sink {
+  FILE *out = nullptr;
+  char *dest = nullptr;
+  std::size_t cap = 0;
+  std::size_t total = 0;
+  char chunk[1024];
+  std::size_t used = 0;
+};
+
+void put(Sink &sink, const char *text, std::size_t length) {
+  if (sink.out == nullptr) {
+    if (sink.total + 1 < sink.cap)
+      std::memcpy(sink.dest + sink.total, text, std::min(length, sink.cap - 1 - sink.total));
+    sink.total += length;
+    return;
+  }
+  if (sink.used + length > sizeof sink.chunk) {
+    std::fwrite(sink.chunk, 1, sink.used, sink.out);
+    sink.used = 0;
+    if (length > sizeof sink.chunk) {
+      std::fwrite(text, 1, length, sink.out);
+      return;
+    }
+  }
+  std::memcpy(sink.chunk + sink.used, text, length);
+  sink.used += length;
+}
+
+// Room for any number the directives write: a double's 309 integer digits,
+// sign, point and kMaxPrecision decimals.
+constexpr int kMaxPrecision = 40;
+constexpr std::size_t kNumberRoom = 320 + kMaxPrecision;
+
+// |value| as "%.*f" writes it with |decimals| digits, into |at|, which has
+// kNumberRoom bytes. Returns the end. With at most four decimals the value
+// times 10^decimals needs at most 53 + 10 significant bits, which a long
+// double of 64 holds exactly; rounding that to the nearest integer, a tie
+// to the even one as printf rounds, gives the digits directly.
+char *fixed(char *at, double value, int decimals) {
+  static constexpr long double kScale[] = {1, 10, 100, 1000, 10000};
+  if (std::numeric_limits<long double>::digits >= 64 && decimals <= 4 && std::fabs(value) < 1e15) {
+    const long double scaled = static_cast<long double>(std::fabs(value)) * kScale[decimals];
+    auto digits = static_cast<unsigned long long>(scaled);
+    const long double rest = scaled - static_cast<long double>(digits);
+    if (rest > 0.5L || (rest == 0.5L && digits % 2 == 1)) ++digits;
+    if (std::signbit(value)) *at++ = '-';
+    // The digits, with zeros in front up to one before the point.
+    char text[32];
+    char *begin = text + 8;
+    const char *end = std::to_chars(begin, text + sizeof text, digits).ptr;
+    while (end - begin <= decimals) *--begin = '0';
+    const char *point = end - decimals;
+    at = std::copy(static_cast<const char *>(begin), point, at);
+    if (decimals > 0) {
+      *at++ = '.';
+      at = std::copy(point, end, at);
+    }
+    return at;
+  }
+  return std::to_chars(at, at + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
+}
+
+// |value| as "%.*g" writes it, into |at| (kNumberRoom bytes). Returns the
+// end.
+char *general(char *at, double value, int precision) {
+  return std::to_chars(at, at + kNumberRoom, value, std::chars_format::general, precision).ptr;
+}
+
+// One directive's number: the text of |number| up to |end|, with a plus
+// sign in front when |plus| asks for one and the number has no minus.
+void putNumber(Sink &sink, const char *number, const char *end, bool plus) {
+  if (plus && *number != '-') put(sink, "+", 1);
+  put(sink, number, static_cast<std::size_t>(end - number));
+}
+
+// Reads the directive after a '%' at |f| and writes its argument. Returns
+// the first byte after the directive, or null for a directive it does not
+// understand (and then takes no argument).
+const char *directive(Sink &sink, const char *f, va_list *args) {
+  const bool plus = *f == '+';
+  if (plus) ++f;
+  int precision = -1;
+  if (*f == '.') {
+    precision = 0;
+    while (*++f >= '0' && *f <= '9' && precision <= kMaxPrecision)
+      precision = precision * 10 + (*f - '0');
+    if (precision > kMaxPrecision) return nullptr;
+  }
+  char number[kNumberRoom];
+  if (std::strncmp(f, "lld", 3) == 0 && precision < 0) {
+    putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, long long)).ptr, plus);
+    return f + 3;
+  }
+  if (std::strncmp(f, "zu", 2) == 0 && precision < 0 && !plus) {
+    put(sink, number, std::to_chars(number, number + 24, va_arg(*args, std::size_t)).ptr - number);
+    return f + 2;
+  }
+  switch (*f) {
+    case '%':
+      if (plus || precision >= 0) return nullptr;
+      put(sink, "%", 1);
+      break;
+    case 's': {
+      if (plus) return nullptr;
+      const char *text = va_arg(*args, const char *);
+      if (text == nullptr) text = "(null)";
+      put(sink, text, precision < 0 ? std::strlen(text) : strnlen(text, precision));
+      break;
+    }
+    case 'd':
+      if (precision >= 0) return nullptr;
+      putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, int)).ptr, plus);
+      break;
+    case 'f':
+      putNumber(sink, number, fixed(number, va_arg(*args, double), precision < 0 ? 6 : precision),
+                plus);
+      break;
+    case 'g':
+      putNumber(sink, number, general(number, va_arg(*args, double), precision < 0 ? 6 : precision),
+                plus);
+      break;
+    default:
+      return nullptr;
+  }
+  return f + 1;
+}
+
+void formatInto(Sink &sink, const char *f, va_list *args) {
+  while (f != nullptr && *f != '\0') {
+    const std::size_t plain = std::strcspn(f, "%");
+    put(sink, f, plain);
+    f += plain;
+    if (*f == '%') f = directive(sink, f + 1, args);
+  }
+}
+
 }  // namespace
+
+void svg_printf(FILE *out, const char *format, ...) {
+  Sink sink;
+  sink.out = out;
+  va_list args;
+  va_start(args, format);
+  formatInto(sink, format, &args);
+  va_end(args);
+  std::fwrite(sink.chunk, 1, sink.used, out);
+}
+
+int svg_snprintf(char *dest, std::size_t cap, const char *format, ...) {
+  Sink sink;
+  sink.dest = dest;
+  sink.cap = cap;
+  va_list args;
+  va_start(args, format);
+  formatInto(sink, format, &args);
+  va_end(args);
+  if (cap > 0) dest[std::min(sink.total, cap - 1)] = '\0';
+  return static_cast<int>(sink.total);
+}
 
 CNumbers::CNumbers() : c_(newlocale(LC_ALL_MASK, "C", locale_t{})), previous_(locale_t{}) {
   if (c_ != locale_t{}) previous_ = uselocale(c_);
@@ -88,7 +253,8 @@ void xml_text(FILE *out, const char *text, std::size_t max_chars) {
       append(out, &chunk, kEllipsis, 3);
       break;
     }
-    const std::size_t length = utf8Length(s, strnlen(reinterpret_cast<const char *>(s), 4));
+    const std::size_t length =
+        *s < 0x80 ? 1 : utf8Length(s, strnlen(reinterpret_cast<const char *>(s), 4));
     if (length == 0 || !xmlAllows(s, length)) {
       // A stray byte is replaced alone, a disallowed character whole.
       append(out, &chunk, kReplacement, 3);
@@ -103,16 +269,16 @@ void xml_text(FILE *out, const char *text, std::size_t max_chars) {
 
 void open_figure(FILE *out, const char *name, int width, int height, const char *title,
                  const char *desc) {
-  std::fprintf(out,
-               "<figure class=\"answer-figure\">\n"
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"answer-svg\" "
-               "viewBox=\"0 0 %d %d\" width=\"%d\" height=\"%d\" role=\"img\" "
-               "aria-labelledby=\"figure-%s-title\" aria-describedby=\"figure-%s-desc\" "
-               "font-family=\"sans-serif\" font-size=\"12\">\n",
-               width, height, width, height, name, name);
-  std::fprintf(out, "<title id=\"figure-%s-title\">", name);
+  svg_printf(out,
+             "<figure class=\"answer-figure\">\n"
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"answer-svg\" "
+             "viewBox=\"0 0 %d %d\" width=\"%d\" height=\"%d\" role=\"img\" "
+             "aria-labelledby=\"figure-%s-title\" aria-describedby=\"figure-%s-desc\" "
+             "font-family=\"sans-serif\" font-size=\"12\">\n",
+             width, height, width, height, name, name);
+  svg_printf(out, "<title id=\"figure-%s-title\">", name);
   xml_text(out, title);
-  std::fprintf(out, "</title>\n<desc id=\"figure-%s-desc\">", name);
+  svg_printf(out, "</title>\n<desc id=\"figure-%s-desc\">", name);
   xml_text(out, desc);
   std::fputs("</desc>\n", out);
 }
@@ -125,10 +291,10 @@ void close_figure(FILE *out, const char *caption) {
 
 void svg_text(FILE *out, const char *cls, double x, double y, const char *anchor, const char *text,
               std::size_t max_chars) {
-  std::fprintf(out,
-               "<text class=\"%s\" x=\"%.3f\" y=\"%.3f\" text-anchor=\"%s\" "
-               "fill=\"currentColor\">",
-               cls, x, y, anchor);
+  svg_printf(out,
+             "<text class=\"%s\" x=\"%.3f\" y=\"%.3f\" text-anchor=\"%s\" "
+             "fill=\"currentColor\">",
+             cls, x, y, anchor);
   xml_text(out, text, max_chars);
   std::fputs("</text>\n", out);
 }

@@ -1,6 +1,7 @@
 // What every answer figure shares: the <figure> with its SVG frame, title,
 // text alternative and caption; text made safe for XML; numbers written with
-// a full stop whatever the process's locale; and the step of a scale.
+// a full stop whatever the process's locale, without printf's slow path for
+// floating point; and the step of a scale.
 #ifndef SITE_FIGURES_SVG_H
 #define SITE_FIGURES_SVG_H
 
@@ -29,6 +30,19 @@ class CNumbers {
  private:
   locale_t c_, previous_;
 };
+
+// The printf family for the figures' markup: the same bytes as printf in the
+// "C" locale, whatever the process's locale, with every number written by
+// std::to_chars (or an exact shortcut for a few decimals), several times
+// faster than printf's floating-point conversion. Understands the
+// directives %%, %s, %.Ns, %d, %lld, %zu, %f, %.Nf, %g and %.Ng, a number's
+// flag +; formatting stops at any other directive.
+void svg_printf(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+// The same into |dest| of |cap| bytes as snprintf: cut to fit, terminated
+// when |cap| > 0. Returns the length of the whole text.
+int svg_snprintf(char *dest, std::size_t cap, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Writes |text| as XML character data: a byte that is not part of valid
 // UTF-8, a control character other than tab, line feed and carriage return,

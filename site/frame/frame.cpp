@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "formlib/formlib.h"
-#include "site/figures/figures.h"
 
 #ifndef SITE_FORM_ACTIONS
 #error "the build names the outside form actions the guest book's footer may post to"
@@ -17,13 +16,14 @@
 // OnFocus="this.blur();" and the roots page's
 // style="text-decoration:overline". The guest book's footer also holds a
 // search form that posts to the outside search site.
-const char kSecurityPolicy[] =
-    "default-src 'none'; "
-    "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; "
-    "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "
-    "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS
-    "; "
-    "base-uri 'none'; frame-ancestors 'none'";
+#define SITE_SECURITY_POLICY                                                                  \
+  "default-src 'none'; "                                                                      \
+  "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; " \
+  "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "  \
+  "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS                                     \
+  "; "                                                                                        \
+  "base-uri 'none'; frame-ancestors 'none'"
+const char kSecurityPolicy[] = SITE_SECURITY_POLICY;
 
 namespace {
 
@@ -43,11 +43,16 @@ const Status kStatuses[] = {
     {411, "Length Required", "This page answers only GET and HEAD requests."},
     {413, "Content Too Large", "The request is larger than this site accepts."},
     {414, "URI Too Long", "The form sent more than this page can read: 2047 bytes at most."},
+    {416, "Range Not Satisfiable", "The requested part lies beyond the end of the file."},
+    {417, "Expectation Failed", "This site cannot meet the request's expectation."},
+    {431, "Request Header Fields Too Large",
+     "The request's address or headers are longer than this site accepts."},
     {500, "Internal Server Error", "The page could not be computed."},
     {501, "Not Implemented", "This site does not answer that kind of request."},
     {502, "Bad Gateway", "The page's program did not answer."},
     {503, "Service Unavailable", "The site is busy; please try again in a moment."},
     {504, "Gateway Timeout", "The page's program took too long to answer."},
+    {505, "HTTP Version Not Supported", "This site answers HTTP/1.0 and HTTP/1.1 requests."},
 };
 
 const Status &find_status(int code) {
@@ -59,17 +64,21 @@ const Status &find_status(int code) {
 const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
-// The document's opening, up to <main>, titled |title|. Returns its
-// length; a title too long for |head| is cut.
-int document_head(char (&head)[1024], const char *title) {
-  int length =
-      std::snprintf(head, sizeof head,
-                    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                    "<title>%s</title><link rel=\"stylesheet\" href=\"/site.css\">"
-                    "<link rel=\"stylesheet\" href=\"/figures.css\"></head>\n<body>\n"
-                    "<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n",
-                    title);
+// The document's opening, up to <main>, in pieces around its title; an
+// answer's also links the figures' style sheet.
+const char kHeadBeforeTitle[] =
+    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
+const char kHeadAfterTitle[] = "</title><link rel=\"stylesheet\" href=\"/site.css\">";
+const char kFiguresLink[] = "<link rel=\"stylesheet\" href=\"/figures.css\">";
+const char kHeadEnd[] =
+    "</head>\n<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n";
+
+// The document's opening titled |title|. Returns its length; a title too
+// long for |head| is cut.
+int document_head(char (&head)[1024], const char *title, bool figures = true) {
+  int length = std::snprintf(head, sizeof head, "%s%s%s%s%s", kHeadBeforeTitle, title,
+                             kHeadAfterTitle, figures ? kFiguresLink : "", kHeadEnd);
   return std::min(length, static_cast<int>(sizeof head) - 1);
 }
 
@@ -84,24 +93,16 @@ int error_document(char (&page)[2048], const Status &status) {
   return std::min(length, static_cast<int>(sizeof page) - 1);
 }
 
-// A memory stream that owns what it collects.
-struct Buffer {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *stream = open_memstream(&data, &size);
-  ~Buffer() {
-    if (stream != nullptr) std::fclose(stream);
-    std::free(data);
-  }
-  // Closes the stream so data and size are final; false when any write
-  // failed (memory ran out).
-  bool finish() {
-    bool ok = stream != nullptr && !std::ferror(stream);
-    ok = stream != nullptr && std::fclose(stream) == 0 && ok;
-    stream = nullptr;
-    return ok;
-  }
-};
+// The fragment's memory stream, made once and emptied for each request.
+MemoryStream fragment_stream;
+
+// What every response carries after Content-Length, up to the value of
+// Cache-Control, and that value for a cacheable answer and for another.
+const char kCommonHeaders[] =
+    "X-Content-Type-Options: nosniff\r\nReferrer-Policy: same-origin\r\n"
+    "Content-Security-Policy: " SITE_SECURITY_POLICY "\r\nCache-Control: ";
+const char kCacheable[] = "public, max-age=3600\r\n\r\n";
+const char kNotCacheable[] = "no-store\r\n\r\n";
 
 // The headers every response carries, then the blank line. |length| < 0
 // leaves out Content-Length (a HEAD answer, which runs no page).
@@ -110,10 +111,8 @@ void write_headers(FILE *out, const Status &status, bool cacheable, long length)
                status.reason);
   if (length >= 0) std::fprintf(out, "Content-Length: %ld\r\n", length);
   if (status.code == 405) std::fputs("Allow: GET, HEAD\r\n", out);
-  std::fprintf(out,
-               "X-Content-Type-Options: nosniff\r\nReferrer-Policy: same-origin\r\n"
-               "Content-Security-Policy: %s\r\nCache-Control: %s\r\n\r\n",
-               kSecurityPolicy, cacheable ? "public, max-age=3600" : "no-store");
+  std::fwrite(kCommonHeaders, 1, sizeof kCommonHeaders - 1, out);
+  std::fputs(cacheable ? kCacheable : kNotCacheable, out);
 }
 
 void write_error_response(FILE *out, int code, bool head) {
@@ -127,7 +126,7 @@ void write_error_response(FILE *out, int code, bool head) {
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
 // client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
 // the server gives no address. Null for any other address.
-const FramePage *find_page(const FrameRequest &request, const FramePage *pages, std::size_t count) {
+const FramePage *page_of(const FrameRequest &request, const FramePage *pages, std::size_t count) {
   char path[256];
   const char *prefix = "/";
   const char *suffix = "";
@@ -149,9 +148,7 @@ const FramePage *find_page(const FrameRequest &request, const FramePage *pages, 
       std::strcmp(path + length - suffix_length, suffix) != 0)
     return nullptr;
   path[length - suffix_length] = '\0';
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::strcmp(path + prefix_length, pages[i].name) == 0) return &pages[i];
-  return nullptr;
+  return find_page(path + prefix_length, pages, count);
 }
 
 // The zone of the request becomes the process's; an unset TZ is the
@@ -173,18 +170,19 @@ void use_time_zone(const char *tz) {
 // Whether |page| will refuse this query for its length: a HEAD request
 // knows without running the page.
 bool too_long(const FramePage &page, const FrameRequest &request) {
-  return page.refuses_long_query && request.query != nullptr && std::strlen(request.query) > 2047;
+  return page.refuses_long_query && request.query != nullptr &&
+         std::strlen(request.query) > kQueryMax;
 }
 
-// Runs |page| into |fragment|, its picture after it. Returns the status.
-int run_page(const FramePage &page, const FrameRequest &request, Buffer &fragment) {
-  if (fragment.stream == nullptr) return 500;
+// Runs |page| into |fragment| (its picture follows its answer). Returns
+// the status.
+int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &fragment) {
+  FILE *out = start_memory_stream(&fragment);
+  if (out == nullptr) return 500;
   use_time_zone(request.tz);
-  int result = page.page(fragment.stream, request);
-  if (result == kPageDone && page.has_figure)
-    write_figure(fragment.stream, page.name, request.query);
+  int result = page.page(out, request);
   std::setlocale(LC_ALL, "C");
-  if (!fragment.finish()) return 500;
+  if (!finish_memory_stream(&fragment)) return 500;
   switch (result) {
     case kPageDone:
       return 200;
@@ -203,32 +201,75 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
     if (too_long(page, request)) return write_error_response(out, 414, true);
     return write_headers(out, find_status(200), cacheable, -1);
   }
-  Buffer fragment;
+  MemoryStream &fragment = fragment_stream;
   int code = run_page(page, request, fragment);
   if (code != 200) return write_error_response(out, code, false);
-  char head_text[1024];
-  int head_length = document_head(head_text, page.title);
+  const std::size_t title_length = std::strlen(page.title);
   write_headers(out, find_status(200), cacheable,
-                static_cast<long>(head_length + fragment.size + std::strlen(kDocumentTail)));
-  std::fputs(head_text, out);
+                static_cast<long>(sizeof kHeadBeforeTitle + title_length + sizeof kHeadAfterTitle +
+                                  sizeof kFiguresLink + sizeof kHeadEnd - 4 + fragment.size +
+                                  sizeof kDocumentTail - 1));
+  std::fputs(kHeadBeforeTitle, out);
+  std::fwrite(page.title, 1, title_length, out);
+  std::fputs(kHeadAfterTitle, out);
+  std::fputs(kFiguresLink, out);
+  std::fputs(kHeadEnd, out);
   std::fwrite(fragment.data, 1, fragment.size, out);
   std::fputs(kDocumentTail, out);
 }
 
 }  // namespace
 
+const FramePage *find_page(const char *name, const FramePage *pages, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::strcmp(name, pages[i].name) == 0) return &pages[i];
+  return nullptr;
+}
+
 void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
                    std::size_t count) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const FramePage *page = find_page(request, pages, count);
+  const FramePage *page = page_of(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
+}
+
+FILE *start_memory_stream(MemoryStream *memory) {
+  if (memory->stream != nullptr && std::fseek(memory->stream, 0, SEEK_SET) == 0) {
+    std::clearerr(memory->stream);
+    return memory->stream;
+  }
+  if (memory->stream != nullptr) std::fclose(memory->stream);
+  std::free(memory->data);
+  *memory = MemoryStream{};
+  memory->stream = open_memstream(&memory->data, &memory->size);
+  return memory->stream;
+}
+
+bool finish_memory_stream(MemoryStream *memory) {
+  const bool ok = std::fflush(memory->stream) == 0 && !std::ferror(memory->stream);
+  // A failed stream, or one grown too large to keep, is closed; its data
+  // stays until the next start.
+  if (!ok || memory->size > kMemoryStreamKept) {
+    std::fclose(memory->stream);
+    memory->stream = nullptr;
+  }
+  return ok;
 }
 
 void write_error_document(FILE *out, int status) {
   char page[2048];
   error_document(page, find_status(status));
   std::fputs(page, out);
+}
+
+void write_form_page(FILE *out, const FramePage &page) {
+  const FormDef &form = *page.form;
+  char head[1024];
+  document_head(head, form.title, false);
+  std::fprintf(out, "%s<h1>%s</h1>\n%s", head, form.title, form.intro);
+  write_form(out, page.name, form, nullptr);
+  std::fputs(kDocumentTail + 1, out);
 }

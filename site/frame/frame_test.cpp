@@ -165,8 +165,8 @@ int failing(FILE *out, const FrameRequest &) {
   std::fputs("<p>half a page", out);
   return 7;
 }
-const FramePage kTestPages[] = {{"counting", "Counting", counting, true, false, false},
-                                {"failing", "Failing", failing, false, false, false}};
+const FramePage kTestPages[] = {{"counting", "Counting", counting, nullptr, true, false},
+                                {"failing", "Failing", failing, nullptr, false, false}};
 
 TEST(FramePages, HeadRunsNoPage) {
   runs = 0;
@@ -208,6 +208,32 @@ TEST(FrameIsolation, NoLocaleOrZoneLeaksIntoTheNextRequest) {
   elsewhere.tz = "America/Havana";
   serve(elsewhere);
   EXPECT_EQ(serve(dates).body, utc);
+}
+
+// The fragment's stream is kept from one request to the next: a short
+// answer after a long one carries nothing of it, and after a failed page.
+TEST(FrameIsolation, AShortAnswerAfterALongOneIsWhole) {
+  FrameRequest roots = request("GET", "/cgi-bin/roots.pl", "root=3&real=8");
+  const Response first = serve(roots);
+  ASSERT_EQ(serve(request("GET", "/cgi-bin/source.pl", "s=../sources/across")).status, "200 OK");
+  serve(request("GET", "/cgi-bin/failing.pl", ""), kTestPages, 2);
+  EXPECT_EQ(serve(roots).body, first.body);
+}
+
+// An answer stream gives back a buffer grown past the bound it keeps.
+TEST(MemoryStreams, AreEmptiedForEachAnswerAndShrinkAfterALargeOne) {
+  MemoryStream memory;
+  const std::string large(kMemoryStreamKept + 1, 'x');
+  for (const std::string &text : {std::string("first answer"), large, std::string("short")}) {
+    FILE *out = start_memory_stream(&memory);
+    ASSERT_NE(out, nullptr);
+    std::fputs(text.c_str(), out);
+    ASSERT_TRUE(finish_memory_stream(&memory));
+    EXPECT_EQ(std::string(memory.data, memory.size), text);
+    EXPECT_EQ(memory.stream == nullptr, text.size() > kMemoryStreamKept);
+  }
+  std::fclose(memory.stream);
+  std::free(memory.data);
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 //   frame                     serve (CGI or FastCGI)
 //   frame --error-page CODE   write the site's error document for CODE
 //   frame --security-policy   write the Content-Security-Policy it sends
+//   frame --form-page NAME    write the form page of the calculator NAME
+//   frame --list-pages        list the calculators: "NAME<tab>EXAMPLE-QUERY"
 #include <fcgiapp.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -56,14 +59,34 @@ const char *from_parameters(const char *name, void *params) {
   return FCGX_GetParam(name, static_cast<FCGX_ParamArray>(params));
 }
 
-// The response to |request| in memory, so it goes out in one write. False
-// when memory ran out.
-bool respond(const FrameRequest &request, char **data, std::size_t *size) {
-  FILE *out = open_memstream(data, size);
+// The response to |request| in |memory|, so it goes out in one write.
+// False when memory ran out.
+bool respond(const FrameRequest &request, MemoryStream *memory) {
+  FILE *out = start_memory_stream(memory);
   if (out == nullptr) return false;
   serve_request(out, request, kSitePages, kSitePageCount);
-  bool ok = !std::ferror(out);
-  return std::fclose(out) == 0 && ok;
+  return finish_memory_stream(memory);
+}
+
+// Whether the server reaches the workers through a local socket. A
+// connection whose request was read to its end then needs no lingering
+// close: unlike TCP, a local socket never discards an answer the server has
+// not read yet, so the worker closes at once instead of waiting for the
+// server to close first.
+bool local_socket() {
+  sockaddr_storage address;
+  socklen_t length = sizeof address;
+  return getsockname(0, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
+         address.ss_family == AF_UNIX;
+}
+
+// Reads the rest of the request's body (none for GET and HEAD), so that a
+// server still sending it is never cut off. False on a read error.
+bool read_to_end(FCGX_Stream *in) {
+  char scrap[4096];
+  while (FCGX_GetStr(scrap, sizeof scrap, in) > 0) {
+  }
+  return FCGX_GetError(in) == 0;
 }
 
 int serve_cgi(int directory) {
@@ -73,24 +96,44 @@ int serve_cgi(int directory) {
 }
 
 // Serves until the server closes the socket. A client that has gone only
-// loses its own answer.
+// loses its own answer. The working directory is the program's for every
+// request, since nothing changes it.
 int serve_fastcgi(int directory) {
   std::signal(SIGPIPE, SIG_IGN);
   if (FCGX_Init() != 0) return 1;
+  const bool in_place = directory < 0 || fchdir(directory) == 0;
+  const bool local = local_socket();
   FCGX_Request connection;
   FCGX_InitRequest(&connection, 0, 0);
+  MemoryStream response;
   while (FCGX_Accept_r(&connection) == 0) {
-    char *data = nullptr;
-    std::size_t size = 0;
-    if (directory >= 0 && fchdir(directory) != 0) {
+    if (!in_place) {
       FCGX_FPrintF(connection.out, "Status: 500 Internal Server Error\r\n\r\n");
-    } else if (respond(read_request(from_parameters, connection.envp), &data, &size)) {
-      FCGX_PutStr(data, static_cast<int>(size), connection.out);
+    } else if (respond(read_request(from_parameters, connection.envp), &response)) {
+      FCGX_PutStr(response.data, static_cast<int>(response.size), connection.out);
     }
-    std::free(data);
+    if (local && read_to_end(connection.in)) FCGX_Detach(&connection);
     FCGX_Finish_r(&connection);
   }
   return 0;
+}
+
+// Every page with a form: its name and the example query its form gives.
+int list_pages() {
+  for (std::size_t i = 0; i < kSitePageCount; ++i)
+    if (kSitePages[i].form != nullptr)
+      std::printf("%s\t%s\n", kSitePages[i].name, kSitePages[i].form->example);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+int form_page(const char *name) {
+  const FramePage *page = find_page(name, kSitePages, kSitePageCount);
+  if (page == nullptr || page->form == nullptr) {
+    std::fprintf(stderr, "frame: no form page %s\n", name);
+    return 1;
+  }
+  write_form_page(stdout, *page);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 }  // namespace
@@ -100,6 +143,8 @@ int main(int argc, char **argv) {
     write_error_document(stdout, std::atoi(argv[2]));
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
+  if (argc == 3 && std::strcmp(argv[1], "--form-page") == 0) return form_page(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "--list-pages") == 0) return list_pages();
   if (argc == 2 && std::strcmp(argv[1], "--security-policy") == 0)
     return std::printf("%s\n", kSecurityPolicy) > 0 ? 0 : 1;
   int directory = open_own_directory();

@@ -1,46 +1,22 @@
-// The site's pages: each row calls a program's page function exactly as
-// the program's own main does (the same locale, the same variables), so
-// the fragment's bytes are the program's bytes.
+// The site's pages, one row each: a calculator's row names its unit's page
+// function (cgi-bin/<name>/<name>_site.h), which answers exactly as the
+// program's own main does (the same locale, the same variables), so the
+// fragment's bytes are the program's bytes; the picture of the answer
+// follows it.
 #include <algorithm>
-#include <clocale>
 #include <cstring>
 
 #include "cgi-bin/across/across.h"
-#include "cgi-bin/bolvey/bolvey.h"
-#include "cgi-bin/circles/circles.h"
-#include "cgi-bin/kestrum/kestrum.h"
-#include "cgi-bin/quindle/quindle.h"
-#include "cgi-bin/roots/roots.h"
+#include "cgi-bin/bolvey/bolvey_site.h"
+#include "cgi-bin/circles/circles_site.h"
+#include "cgi-bin/kestrum/kestrum_site.h"
+#include "cgi-bin/quindle/quindle_site.h"
+#include "cgi-bin/roots/roots_site.h"
 #include "formlib/formlib.h"
 #include "site/frame/frame.h"
 #include "site/frame/sources.h"
 
 namespace {
-
-int kestrum(FILE *out, const FrameRequest &request) {
-  std::setlocale(LC_ALL, "en_US.UTF-8");
-  return kestrum_page(out, request.query);
-}
-
-// The compact page takes its numeric locale from the request's variables,
-// as setlocale(LC_NUMERIC, "") takes it from a CGI process's environment.
-int bolvey(FILE *out, const FrameRequest &request) {
-  const char *name = "C";
-  for (const char *value : {request.lc_all, request.lc_numeric, request.lang}) {
-    if (value != nullptr && value[0] != '\0') {
-      name = value;
-      break;
-    }
-  }
-  std::setlocale(LC_NUMERIC, name);
-  return bolvey_page(out, request.query);
-}
-
-int roots(FILE *out, const FrameRequest &request) { return roots_page(out, request.query); }
-
-int circles(FILE *out, const FrameRequest &request) { return circles_page(out, request.query); }
-
-int quindle(FILE *out, const FrameRequest &request) { return quindle_page(out, request.query); }
 
 int across(FILE *out, const FrameRequest &request) {
   return across_page(out, request.query, request.remote_addr, request.now, Edition::kCurrent);
@@ -85,15 +61,15 @@ int source(FILE *out, const FrameRequest &request) {
 
 }  // namespace
 
-// name, title, page, changes data, has a figure, refuses a long query
+// name, title, page, form, changes data, refuses a query over kQueryMax bytes
 const FramePage kSitePages[] = {
-    {"kestrum", "Dates and Mileage", kestrum, false, true, true},
-    {"bolvey", "Dates and Mileage", bolvey, false, true, true},
-    {"roots", "Roots of complex numbers", roots, false, true, false},
-    {"across", "Guest words", across, true, false, false},
-    {"across-earlier", "Guest words", across_earlier, true, false, false},
-    {"circles", "Circles", circles, false, true, false},
-    {"quindle", "Day of the Year", quindle, false, true, false},
-    {"source", "Source of the guest book", source, false, false, false},
+    {"kestrum", "Dates and Mileage", kestrum_site_page, &kKestrumForm, false, true},
+    {"bolvey", "Dates and Mileage", bolvey_site_page, &kBolveyForm, false, true},
+    {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
+    {"across", "Guest words", across, nullptr, true, false},
+    {"across-earlier", "Guest words", across_earlier, nullptr, true, false},
+    {"circles", "Circles", circles_site_page, &kCirclesForm, false, false},
+    {"quindle", "Day of the Year", quindle_site_page, &kQuindleForm, false, false},
+    {"source", "Source of the guest book", source, nullptr, false, false},
 };
 const std::size_t kSitePageCount = sizeof kSitePages / sizeof kSitePages[0];

@@ -1,13 +1,10 @@
 // The circle figure: the circle to scale with the length entered, radius or
-// diameter, as a labelled line, and the measures the page prints beside it.
+// diameter, as a labelled line, and the measures the page prints beside it,
+// all from the page's answer.
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
-#include "cgi-bin/circles/circles.h"
-#include "cgi-bin/circles/measures.h"
-#include "site/figures/figure_parts.h"
+#include "cgi-bin/circles/circles_site.h"
 #include "site/figures/svg.h"
 
 namespace {
@@ -18,41 +15,21 @@ constexpr double kRadius = 140;         // pixels of the circle drawn for any ra
 constexpr double kColumn = 345;         // left edge of the measures
 constexpr double kBarY = 318;           // the scale bar
 
-// |value| as the page's result block prints it (whole part, sixteenths and
-// three decimals, in the process's locale), without the outer blanks.
-bool measureText(char *dest, std::size_t cap, double value) {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *memory = open_memstream(&data, &size);
-  if (memory == nullptr) return false;
-  fractionAndDecimal(memory, buffer, value);
-  const bool ok = std::fclose(memory) == 0 && data != nullptr;
-  if (ok) {
-    const char *start = data + std::strspn(data, " ");
-    std::size_t length = std::strlen(start);
-    while (length > 0 && start[length - 1] == ' ') --length;
-    std::snprintf(dest, cap, "%.*s", static_cast<int>(length), start);
-  }
-  std::free(data);
-  return ok;
-}
-
 // The page's texts for the length entered, the area and the circumference.
-// A value near 1e300 prints its 301 digits twice over, so each has room for
-// that.
 struct CircleTexts {
-  char length[700], area[700], circumference[700];
+  char length[kMeasureTextSize], area[kMeasureTextSize], circumference[kMeasureTextSize];
 };
 
-bool measureTexts(CircleTexts *t, const CircleRequest &c) {
-  return measureText(t->length, sizeof t->length, c.isRadius ? c.radius : c.radius + c.radius) &&
-         measureText(t->area, sizeof t->area, circleArea(c.radius)) &&
-         measureText(t->circumference, sizeof t->circumference, circleCircumference(c.radius));
+void measureTexts(CircleTexts *t, const CircleAnswer &a) {
+  const CircleMeasures &m = a.measures;
+  measureText(t->length, a.isRadius ? m.radius : m.diameter);
+  measureText(t->area, m.area);
+  measureText(t->circumference, m.circumference);
 }
 
 // The circle, kRadius pixels for any radius but 0, and the radius (centre to
 // the right) or the diameter (left to right through the centre) as a line.
-void drawCircle(FILE *out, const CircleRequest &c, double radiusPx) {
+void drawCircle(FILE *out, const CircleAnswer &c, double radiusPx) {
   std::fprintf(out,
                "<circle class=\"fig-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
                "stroke=\"currentColor\" stroke-width=\"2\"/>\n"
@@ -79,7 +56,7 @@ void drawScaleBar(FILE *out, double unit, double unitPx) {
   svg_text(out, "fig-scale-label", 28 + unitPx, kBarY + 4, "start", label);
 }
 
-void drawMeasures(FILE *out, const CircleRequest &c, const CircleTexts &t) {
+void drawMeasures(FILE *out, const CircleAnswer &c, const CircleTexts &t) {
   svg_text(out, "fig-label-head", kColumn, 70, "start", c.isRadius ? "Radius" : "Diameter");
   svg_text(out, "fig-measure-value", kColumn, 90, "start", t.length);
   svg_text(out, "fig-label-head", kColumn, 130, "start", "Area");
@@ -90,13 +67,13 @@ void drawMeasures(FILE *out, const CircleRequest &c, const CircleTexts &t) {
 
 }  // namespace
 
-bool circle_figure(FILE *out, const char *query) {
-  const CircleRequest c = readCircleRequest(query);
-  if (c.error != 0 || !std::isfinite(c.radius)) return false;
-  const double size = std::fabs(c.radius);
+bool draw_circle_figure(FILE *out, const CircleAnswer &c) {
+  const double radius = c.measures.radius;
+  if (c.error != 0 || !std::isfinite(radius)) return false;
+  const double size = std::fabs(radius);
   if (size != 0 && !drawable_extent(size)) return false;
   CircleTexts t;
-  if (!measureTexts(&t, c)) return false;
+  measureTexts(&t, c);
 
   CNumbers numbers;
   if (!numbers.ok()) return false;

@@ -1,11 +1,12 @@
 // The day-of-year figure: the month of the date the page answers for (after
 // mktime's carry, so February 30 shows March 2) as a calendar, weeks in rows
-// from Sunday, with the day marked and its day of the year and week.
+// from Sunday, with the day marked and its day of the year and week, all
+// from the page's answer.
 #include <cstdio>
 #include <ctime>
 
-#include "cgi-bin/quindle/quindle.h"
-#include "site/figures/figure_parts.h"
+#include "calendar/calendar.h"
+#include "cgi-bin/quindle/quindle_site.h"
 #include "site/figures/svg.h"
 
 namespace {
@@ -13,21 +14,6 @@ namespace {
 constexpr int kWidth = 600;
 constexpr double kLeft = 20, kTop = 70;        // the grid's top left corner
 constexpr double kCell = 80, kRowHeight = 44;  // a cell's width and height
-
-const char *const kMonths[12] = {"January",   "February", "March",    "April",
-                                 "May",       "June",     "July",     "August",
-                                 "September", "October",  "November", "December"};
-const char *const kWeekdays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                  "Thursday", "Friday", "Saturday"};
-
-bool leapYear(long long year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-// Days in month |mon| (0 = January) of |year|, by the Gregorian rule that
-// mktime follows.
-int monthLength(int mon, long long year) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[mon] + (mon == 1 && leapYear(year) ? 1 : 0);
-}
 
 // The month's layout: the column of its first day and the rows it needs.
 struct MonthGrid {
@@ -45,11 +31,11 @@ MonthGrid gridFor(const std::tm &date, long long year) {
 
 void drawHeadings(FILE *out, const std::tm &date, long long year) {
   char month[64];
-  std::snprintf(month, sizeof month, "%s %lld", kMonths[date.tm_mon], year);
+  std::snprintf(month, sizeof month, "%s %lld", monthNames[date.tm_mon], year);
   svg_text(out, "fig-month-head", kWidth / 2.0, 30, "middle", month);
   char weekday[4];
   for (int column = 0; column < 7; ++column) {
-    std::snprintf(weekday, sizeof weekday, "%.3s", kWeekdays[column]);
+    std::snprintf(weekday, sizeof weekday, "%.3s", dow[column]);
     svg_text(out, "fig-weekday-head", kLeft + (column + 0.5) * kCell, kTop - 10, "middle", weekday);
   }
 }
@@ -80,17 +66,15 @@ void drawDays(FILE *out, const MonthGrid &g, int marked) {
 // counts them; the week is left out when the page could not get it.
 void answerText(char *dest, std::size_t cap, const DayAnswer &a, long long year) {
   const std::tm &d = a.date;
-  int used = std::snprintf(dest, cap, "%s, %s %d, %lld is day %d of %lld", kWeekdays[d.tm_wday],
-                           kMonths[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
+  int used = std::snprintf(dest, cap, "%s, %s %d, %lld is day %d of %lld", dow[d.tm_wday],
+                           monthNames[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
   if (a.week >= 0 && used > 0 && static_cast<std::size_t>(used) < cap)
     std::snprintf(dest + used, cap - used, ", week %d of %d", a.week, a.weekYear);
 }
 
 }  // namespace
 
-bool calendar_figure(FILE *out, const char *query) {
-  DayAnswer a;
-  answerDay(&a, query);
+bool draw_quindle_figure(FILE *out, const DayAnswer &a) {
   if (!a.normalised) return false;
   CNumbers numbers;
   if (!numbers.ok()) return false;
@@ -101,12 +85,12 @@ bool calendar_figure(FILE *out, const char *query) {
   char answer[160], title[128], desc[512], caption[400];
   answerText(answer, sizeof answer, a, year);
   std::snprintf(title, sizeof title, "Calendar of %s %lld with %s %d marked",
-                kMonths[a.date.tm_mon], year, kMonths[a.date.tm_mon], a.date.tm_mday);
+                monthNames[a.date.tm_mon], year, monthNames[a.date.tm_mon], a.date.tm_mday);
   std::snprintf(desc, sizeof desc,
                 "The month as a calendar, weeks in rows from Sunday. %s %d, %d was entered. "
                 "%s (weeks counted from Monday).",
-                kMonths[a.month - 1], a.day, a.year, answer);
-  std::snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", kMonths[a.month - 1], a.day,
+                monthNames[a.month - 1], a.day, a.year, answer);
+  std::snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", monthNames[a.month - 1], a.day,
                 a.year, answer);
   open_figure(out, "quindle", kWidth, height, title, desc);
   drawHeadings(out, a.date, year);

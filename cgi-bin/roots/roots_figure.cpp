@@ -1,13 +1,12 @@
 // The roots figure: the complex plane with axes and a scale, the number
 // re + im*i with its modulus circle, and the roots the page lists on their
-// circle of radius r^(1/n), joined in order.
+// circle of radius r^(1/n), joined in order, all from the page's answer.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "cgi-bin/roots/roots.h"
-#include "site/figures/figure_parts.h"
+#include "cgi-bin/roots/roots_site.h"
 #include "site/figures/svg.h"
 
 namespace {
@@ -22,29 +21,6 @@ constexpr double kOffScale = 8;
 constexpr int kMaxLabels = 12;  // roots are labelled only up to this many
 constexpr double kLabelGap = 10;
 
-// What the page computes for the request.
-struct RootsAnswer {
-  RootsInput in;
-  double r, theta;
-  std::vector<complexRoot> roots;  // empty when the page lists none
-};
-
-// The page's own computation, in its order.
-void answer(RootsAnswer *a, const char *query) {
-  a->in = readRootsInput(query);
-  a->r = findModulus(a->in.re, a->in.im);
-  a->theta = findAngle(a->in.re, a->in.im, a->r);
-  if (!rootsListed(a->in.n)) return;
-  a->roots.resize(rootCount(a->in.n));
-  findRoots(a->roots.data(), static_cast<int>(a->roots.size()), a->in.n, a->r, a->theta);
-}
-
-// A root as the page's list item prints it, lifted by 5e-7 the same way.
-// Formatted in the process's locale, as the page is.
-void pageText(char *dest, std::size_t cap, const complexRoot &root) {
-  std::snprintf(dest, cap, "%.5lf%+.5lfi", root.real + 0.0000005, root.imaginary + 0.0000005);
-}
-
 bool finiteRoots(const std::vector<complexRoot> &roots) {
   for (const complexRoot &root : roots)
     if (!std::isfinite(root.real) || !std::isfinite(root.imaginary)) return false;
@@ -54,7 +30,7 @@ bool finiteRoots(const std::vector<complexRoot> &roots) {
 // Writes into |why| the reason nothing can be drawn for the answer; false
 // when it can be drawn.
 bool problem(char *why, std::size_t cap, const RootsAnswer &a) {
-  if (a.roots.empty())
+  if (!a.listed)
     std::snprintf(why, cap, "No roots are listed for an index beyond \u00b1%d.", kMaxRootIndex);
   else if (a.r == 0)
     std::snprintf(why, cap, "The modulus is 0, so the angle and the roots are not numbers.");
@@ -287,8 +263,8 @@ void drawRoots(FILE *out, const RootsAnswer &a, const Plane &p) {
 // many are drawn: all of them, or none when two would overlap (a small
 // circle of many roots), the page listing them just above.
 std::size_t placeRootLabels(Box *boxes, const RootsAnswer &a, const Plane &p,
-                            const AxisBands &bands, const Box &mark, const char (*labels)[64],
-                            std::size_t labelled) {
+                            const AxisBands &bands, const Box &mark,
+                            const char (*labels)[kRootTextSize], std::size_t labelled) {
   for (std::size_t k = 0; k < labelled; ++k) {
     const complexRoot &root = a.roots[k];
     const double rho = root.modulus, x = toX(p, root.real), y = toY(p, root.imaginary);
@@ -302,15 +278,15 @@ std::size_t placeRootLabels(Box *boxes, const RootsAnswer &a, const Plane &p,
 }
 
 // Labels as the page lists the roots; |labels| holds one text per root.
-void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p, const char (*labels)[64],
-                const Box *boxes, std::size_t labelled) {
+void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p,
+                const char (*labels)[kRootTextSize], const Box *boxes, std::size_t labelled) {
   for (std::size_t k = 0; k < labelled; ++k)
     drawLabel(out, "fig-root-label", boxes[k], toX(p, a.roots[k].real), labels[k]);
 }
 
 // The text alternative: what is drawn and, when few, the roots themselves.
 void describe(char *desc, std::size_t cap, const RootsAnswer &a, const Plane &p, double step,
-              const char (*labels)[64], std::size_t labelled) {
+              const char (*labels)[kRootTextSize], std::size_t labelled) {
   const int count = static_cast<int>(a.roots.size());
   int used = std::snprintf(
       desc, cap,
@@ -336,12 +312,10 @@ void drawProblem(FILE *out, const RootsAnswer &a, const char *why) {
 
 }  // namespace
 
-bool roots_figure(FILE *out, const char *query) {
-  RootsAnswer a;
-  answer(&a, query);
+bool draw_roots_figure(FILE *out, const RootsAnswer &a) {
   const std::size_t labelled = a.roots.size() <= kMaxLabels ? a.roots.size() : 0;
-  char labels[kMaxLabels][64];
-  for (std::size_t k = 0; k < labelled; ++k) pageText(labels[k], sizeof labels[k], a.roots[k]);
+  char labels[kMaxLabels][kRootTextSize];
+  for (std::size_t k = 0; k < labelled; ++k) rootText(labels[k], a.roots[k]);
 
   CNumbers numbers;
   if (!numbers.ok()) return false;

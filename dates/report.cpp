@@ -1,4 +1,4 @@
-#include "cgi-bin/kestrum/report.h"
+#include "dates/report.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +7,6 @@
 
 #include "calendar/calendar.h"
 #include "formlib/formlib.h"
-
-int dates::error_type = 0;
 
 namespace {
 
@@ -106,7 +104,19 @@ void buildReport(DatesReport *report, const char *form, DateRule rule) {
   computeExpense(report);
 }
 
-void dates::errorMessage(FILE *out, int code) {
-  if (code != 1) return;
-  std::fputs("<h2>\n<br>\nYou must provide Date 1 in m/d/yy format.<br>\n</h2>\n", out);
+void writeAnswer(FILE *out, const DatesReport &report, const AnswerWriters &writers,
+                 const char *eol) {
+  switch (report.answer) {
+    case kMileageBlock:
+      writers.mileageBlock(out, report, eol);
+      break;
+    case kDaysLine:
+      writers.daysLine(out, report, eol);
+      break;
+    case kLeapYearLine:
+      writers.leapYearLine(out, report, eol);
+      break;
+    case kNoAnswer:
+      break;
+  }
 }

@@ -1,14 +1,13 @@
 // The dates figure: a timeline to scale from the first date to the second,
 // with year or month ticks between them and the days between the two dates
 // that the page reports.
+#include "dates/dates_figure.h"
+
 #include <cstdio>
 #include <ctime>
 #include <initializer_list>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/kestrum/report.h"
-#include "formlib/formlib.h"
-#include "site/figures/figure_parts.h"
 #include "site/figures/svg.h"
 
 namespace {
@@ -17,13 +16,6 @@ constexpr int kWidth = 600, kHeight = 160;
 constexpr double kStart = 60, kEnd = 540;  // the timeline's ends, when the dates differ
 constexpr double kLineY = 95;
 constexpr int kMaxYearTicks = 8;
-
-const char *const kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-// The full page shows its dates normalised as m/d/yyyy; the compact page
-// shows them as typed.
-enum DateText { kNormalised, kAsTyped };
 
 void dateText(char *dest, std::size_t cap, const DateAnswer &date, const char *typed,
               DateText how) {
@@ -99,7 +91,7 @@ void drawTicks(FILE *out, const Line &l) {
     if (mon == 0)
       std::snprintf(label, sizeof label, "%d", year);
     else if (months <= 12 || mon % 3 == 0)
-      std::snprintf(label, sizeof label, "%s", kShortMonths[mon]);
+      std::snprintf(label, sizeof label, "%.3s", monthNames[mon]);
     else
       label[0] = '\0';
     drawTick(out, l, daysTo(*l.earlier, year, mon), label);
@@ -120,7 +112,9 @@ void drawDate(FILE *out, double mark, double x, const char *anchor, int which,
   svg_text(out, "fig-label", x, 45, anchor, answer);
 }
 
-bool datesFigure(FILE *out, const DatesReport &r, DateText how) {
+}  // namespace
+
+bool draw_dates_figure(FILE *out, const DatesReport &r, DateText how) {
   if (!r.date1.valid || !r.date2.valid || r.days < 0) return false;
   char text1[kFieldSize], text2[kFieldSize];
   dateText(text1, sizeof text1, r.date1, r.form.date1, how);
@@ -163,25 +157,4 @@ bool datesFigure(FILE *out, const DatesReport &r, DateText how) {
   svg_text(out, "fig-span-label", (l.left + l.right) / 2, kLineY + 42, "middle", span);
   close_figure(out, title);
   return true;
-}
-
-}  // namespace
-
-bool kestrum_figure(FILE *out, const char *query) {
-  char form[kFormSize];
-  if (!loadForm(form, query)) return false;
-  char html[kFieldSize];
-  get_var(html, "html", form);
-  if (html[0] != '1') return false;  // text mode: the report sits in a textarea
-  DatesReport report;
-  buildReport(&report, form, kTwoOrFourDigitYear);
-  return datesFigure(out, report, kNormalised);
-}
-
-bool bolvey_figure(FILE *out, const char *query) {
-  char form[kFormSize];
-  if (!loadForm(form, query)) return false;
-  DatesReport report;
-  buildReport(&report, form, kTwoDigitYear);
-  return datesFigure(out, report, kAsTyped);
 }

@@ -2,8 +2,8 @@
 // they print it: the decoded form fields, the two dates and their answers,
 // which of the mileage block, days-between line and leap-year line the page
 // gives, and the mileage and expense figures.
-#ifndef CGI_BIN_KESTRUM_REPORT_H
-#define CGI_BIN_KESTRUM_REPORT_H
+#ifndef DATES_REPORT_H
+#define DATES_REPORT_H
 
 #include <cstddef>
 #include <cstdio>
@@ -78,18 +78,15 @@ bool loadForm(char (&form)[kFormSize], const char *query);
 // numeric locale for the decimal point of "rate".
 void buildReport(DatesReport *report, const char *form, DateRule rule);
 
-// The error block both pages carry, in a namespace of its own because the
-// circle page has its own block of the same names.
-namespace dates {
+// How a page writes one of the three answers, each line ended by |eol|.
+using AnswerWriter = void (*)(FILE *out, const DatesReport &report, const char *eol);
+struct AnswerWriters {
+  AnswerWriter mileageBlock, daysLine, leapYearLine;
+};
 
-// Code of the error block a page may show; no input sets it, so the block
-// is never shown. 0: none.
-extern int error_type;
+// Writes the answer |report| chose (nothing for kNoAnswer) with the page's
+// |writers|.
+void writeAnswer(FILE *out, const DatesReport &report, const AnswerWriters &writers,
+                 const char *eol);
 
-// The error block for |code| written to |out|: for 1, that date 1 must be
-// given in m/d/yy form; for any other code, nothing.
-void errorMessage(FILE *out, int code);
-
-}  // namespace dates
-
-#endif  // CGI_BIN_KESTRUM_REPORT_H
+#endif  // DATES_REPORT_H

@@ -1,0 +1,20 @@
+// The circles page on the site: its answer with the picture of it, its form.
+#ifndef CGI_BIN_CIRCLES_CIRCLES_SITE_H
+#define CGI_BIN_CIRCLES_CIRCLES_SITE_H
+
+#include <cstdio>
+
+#include "cgi-bin/circles/circles.h"
+#include "site/unit/unit.h"
+
+// Draws |answer|: the circle to scale with the length entered as a line,
+// and its measures. Returns false, with nothing to keep, when there is no
+// circle to draw (the fraction error, a length too large or too small).
+bool draw_circle_figure(FILE *out, const CircleAnswer &answer);
+
+// The page's fragment for |request|, then its figure.
+int circles_site_page(FILE *out, const FrameRequest &request);
+
+extern const FormDef kCirclesForm;
+
+#endif  // CGI_BIN_CIRCLES_CIRCLES_SITE_H

@@ -1,0 +1,52 @@
+#include "cgi-bin/kestrum/kestrum_site.h"
+
+#include <clocale>
+#include <iterator>
+
+#include "dates/dates_figure.h"
+#include "dates/dates_form.h"
+
+namespace {
+
+// Month, day and a year of two or four digits.
+const char kDatePattern[] = "(0?[1-9]|1[0-2])/(0?[1-9]|[12][0-9]|3[01])/([0-9]{2}|[0-9]{4})";
+
+const FormField kFields[] = {
+    kDatesGroup,
+    text_field("date1", "Date 1", "m/d/yy or m/d/yyyy, e.g. 1/1/2021", kDatePattern,
+               "month/day/year, such as 1/1/21 or 1/1/2021", false, 10, 10),
+    kMiles1Field,
+    text_field("date2", "Date 2", "m/d/yy or m/d/yyyy, e.g. 7/1/2021", kDatePattern,
+               "month/day/year, such as 7/1/21 or 7/1/2021", false, 10, 10),
+    kMiles2Field,
+    end_field(),
+    kYearField,
+    kExpenseGroup,
+    kBizmilesField,
+    kRateField,
+    end_field(),
+    checkbox_field("html", "1", "Answer as a page instead of a text box"),
+};
+
+}  // namespace
+
+const FormDef kKestrumForm = {
+    "Dates and Mileage",
+    DATES_QUESTIONS,
+    kFields,
+    std::size(kFields),
+    "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5",
+};
+
+// The program groups thousands in the US English locale; the picture
+// belongs to the HTML answer only, the text answer sitting in a textarea.
+int kestrum_site_page(FILE *out, const FrameRequest &request) {
+  std::setlocale(LC_ALL, "en_US.UTF-8");
+  KestrumAnswer answer;
+  if (!answerKestrum(&answer, request.query)) return kPageTooLong;
+  writeKestrum(out, answer);
+  if (answer.html)
+    write_figure(
+        out, [&](FILE *memory) { return draw_dates_figure(memory, answer.report, kNormalised); });
+  return kPageDone;
+}
