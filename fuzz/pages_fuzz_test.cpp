@@ -72,6 +72,7 @@ TEST_F(PagesFuzz, NoQueryBreaksAPageOrInjectsMarkup) {
     const std::string query = random_query(rng);
     const std::string pages = run_pages(query, i % 100 == 0);
     ASSERT_EQ(pages.find("<x"), std::string::npos) << "markup from the query in: " << query;
+    ASSERT_EQ(pages.find("Status: 500"), std::string::npos) << "a page failed on: " << query;
   }
 }
 
@@ -82,7 +83,10 @@ TEST_F(PagesFuzz, RawBytesAsAFuzzerSendsThem) {
     for (char &c : bytes) c = static_cast<char>(rng());
     bytes[0] &= ~1;  // the guest book only now and then
     if (i % 200 == 0) bytes[0] |= 1;
-    run_pages_on_bytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    const std::string pages =
+        run_pages_on_bytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    ASSERT_EQ(pages.rfind("Status: ", 0), 0u) << i;
+    ASSERT_EQ(pages.find("Status: 500"), std::string::npos) << "a page failed on bytes " << i;
   }
 }
 

@@ -35,12 +35,12 @@ MonthGrid gridFor(const std::tm &date, long long year) {
 
 void drawHeadings(FILE *out, const std::tm &date, long long year) {
   char month[64];
-  std::snprintf(month, sizeof month, "%s %lld", monthNames[date.tm_mon], year);
+  svg_snprintf(month, sizeof month, "%s %lld", monthNames[date.tm_mon], year);
   svg_text(out, "fig-month-head", kWidth / 2.0, 30, "middle", month);
   svg_text(out, "fig-weekday-head", kLeft + kWeekColumn / 2, kTop - 10, "middle", "Week");
   char weekday[4];
   for (int column = 0; column < 7; ++column) {
-    std::snprintf(weekday, sizeof weekday, "%.3s", dow[(column + 1) % 7]);
+    svg_snprintf(weekday, sizeof weekday, "%.3s", dow[(column + 1) % 7]);
     svg_text(out, "fig-weekday-head", kGridLeft + (column + 0.5) * kCell, kTop - 10, "middle",
              weekday);
   }
@@ -56,7 +56,7 @@ void drawWeeks(FILE *out, const std::tm &date, const MonthGrid &g) {
     const int yday = date.tm_yday - (date.tm_mday - day);
     const int column = (g.firstColumn + day - 1) % 7;
     const int week = (yday + 7 - column) / 7;
-    std::snprintf(number, sizeof number, "%d", week == 0 ? 53 : week);
+    svg_snprintf(number, sizeof number, "%d", week == 0 ? 53 : week);
     svg_text(out, "fig-week", kLeft + kWeekColumn / 2, kTop + row * kRowHeight + kRowHeight / 2 + 5,
              "middle", number);
   }
@@ -74,11 +74,11 @@ void drawDays(FILE *out, const MonthGrid &g, int marked) {
     const int at = g.firstColumn + day - 1;
     const double x = kGridLeft + (at % 7) * kCell, y = kTop + (at / 7) * kRowHeight;
     const bool isMarked = day == marked;
-    std::fprintf(out,
-                 "<rect class=\"%s\" x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" %s/>\n",
-                 isMarked ? "fig-cell-marked" : "fig-cell", x, y, kCell, kRowHeight,
-                 isMarked ? kMarkedPaint : kCellPaint);
-    std::snprintf(number, sizeof number, "%d", day);
+    svg_printf(out,
+               "<rect class=\"%s\" x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" %s/>\n",
+               isMarked ? "fig-cell-marked" : "fig-cell", x, y, kCell, kRowHeight,
+               isMarked ? kMarkedPaint : kCellPaint);
+    svg_snprintf(number, sizeof number, "%d", day);
     svg_text(out, isMarked ? "fig-day-marked" : "fig-day", x + kCell / 2, y + kRowHeight / 2 + 5,
              "middle", number);
   }
@@ -88,32 +88,29 @@ void drawDays(FILE *out, const MonthGrid &g, int marked) {
 // counts them; the week is left out when the page could not get it.
 void answerText(char *dest, std::size_t cap, const DayAnswer &a, long long year) {
   const std::tm &d = a.date;
-  int used = std::snprintf(dest, cap, "%s, %s %d, %lld is day %d of %lld", dow[d.tm_wday],
-                           monthNames[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
+  int used = svg_snprintf(dest, cap, "%s, %s %d, %lld is day %d of %lld", dow[d.tm_wday],
+                          monthNames[d.tm_mon], d.tm_mday, year, d.tm_yday + 1, year);
   if (a.week >= 0 && used > 0 && static_cast<std::size_t>(used) < cap)
-    std::snprintf(dest + used, cap - used, ", week %d of %d", a.week, a.weekYear);
+    svg_snprintf(dest + used, cap - used, ", week %d of %d", a.week, a.weekYear);
 }
 
 }  // namespace
 
 bool draw_quindle_figure(FILE *out, const DayAnswer &a) {
   if (!a.normalised) return false;
-  CNumbers numbers;
-  if (!numbers.ok()) return false;
-
   const long long year = a.date.tm_year + 1900LL;
   const MonthGrid g = gridFor(a.date, year);
   const int height = static_cast<int>(kTop + g.rows * kRowHeight + 40);
   char answer[160], title[128], desc[512], caption[400];
   answerText(answer, sizeof answer, a, year);
-  std::snprintf(title, sizeof title, "Calendar of %s %lld with %s %d marked",
-                monthNames[a.date.tm_mon], year, monthNames[a.date.tm_mon], a.date.tm_mday);
-  std::snprintf(desc, sizeof desc,
-                "The month as a calendar, weeks in rows from Monday, each row headed by its "
-                "week number. %s %d, %d was entered. %s.",
-                monthNames[a.month - 1], a.day, a.year, answer);
-  std::snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", monthNames[a.month - 1], a.day,
-                a.year, answer);
+  svg_snprintf(title, sizeof title, "Calendar of %s %lld with %s %d marked",
+               monthNames[a.date.tm_mon], year, monthNames[a.date.tm_mon], a.date.tm_mday);
+  svg_snprintf(desc, sizeof desc,
+               "The month as a calendar, weeks in rows from Monday, each row headed by its "
+               "week number. %s %d, %d was entered. %s.",
+               monthNames[a.month - 1], a.day, a.year, answer);
+  svg_snprintf(caption, sizeof caption, "%s %d, %d entered: %s.", monthNames[a.month - 1], a.day,
+               a.year, answer);
   open_figure(out, "quindle", kWidth, height, title, desc);
   drawHeadings(out, a.date, year);
   drawWeeks(out, a.date, g);
