@@ -21,9 +21,9 @@ void dateText(char *dest, std::size_t cap, const DateAnswer &date, const char *t
               DateText how) {
   const std::tm &d = date.record;
   if (how == kAsTyped)
-    std::snprintf(dest, cap, "%s", typed);
+    svg_snprintf(dest, cap, "%s", typed);
   else
-    std::snprintf(dest, cap, "%d/%d/%d", d.tm_mon + 1, d.tm_mday, d.tm_year + 1900);
+    svg_snprintf(dest, cap, "%d/%d/%d", d.tm_mon + 1, d.tm_mday, d.tm_year + 1900);
 }
 
 bool earlierOrSame(const std::tm &a, const std::tm &b) {
@@ -54,10 +54,10 @@ double xOf(const Line &l, int day) {
 void drawTick(FILE *out, const Line &l, int day, const char *label) {
   if (day < 0 || day > l.days) return;
   const double x = xOf(l, day);
-  std::fprintf(out,
-               "<line class=\"fig-tick\" x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
-               "stroke=\"currentColor\"/>\n",
-               x, kLineY - 8, x, kLineY);
+  svg_printf(out,
+             "<line class=\"fig-tick\" x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
+             "stroke=\"currentColor\"/>\n",
+             x, kLineY - 8, x, kLineY);
   if (label[0] != '\0') svg_text(out, "fig-tick-label", x, kLineY - 12, "middle", label);
 }
 
@@ -79,7 +79,7 @@ void drawTicks(FILE *out, const Line &l) {
     const int step = yearStep(last - first);
     for (int year = first + 1; year <= last; ++year) {
       if (year % step != 0) continue;
-      std::snprintf(label, sizeof label, "%d", year);
+      svg_snprintf(label, sizeof label, "%d", year);
       drawTick(out, l, daysTo(*l.earlier, year, 0), label);
     }
     return;
@@ -89,9 +89,9 @@ void drawTicks(FILE *out, const Line &l) {
     const int index = l.earlier->tm_mon + k;
     const int year = first + index / 12, mon = index % 12;
     if (mon == 0)
-      std::snprintf(label, sizeof label, "%d", year);
+      svg_snprintf(label, sizeof label, "%d", year);
     else if (months <= 12 || mon % 3 == 0)
-      std::snprintf(label, sizeof label, "%.3s", monthNames[mon]);
+      svg_snprintf(label, sizeof label, "%.3s", monthNames[mon]);
     else
       label[0] = '\0';
     drawTick(out, l, daysTo(*l.earlier, year, mon), label);
@@ -102,12 +102,12 @@ void drawTicks(FILE *out, const Line &l) {
 void drawDate(FILE *out, double mark, double x, const char *anchor, int which,
               const DateAnswer &date, const char *text) {
   char head[300], answer[64];
-  std::snprintf(head, sizeof head, "Date %d: %s", which, text);
-  std::snprintf(answer, sizeof answer, "%s, day %d of the year", dow[date.weekday], date.yearDay);
-  std::fprintf(out,
-               "<circle class=\"fig-date-mark\" cx=\"%.3f\" cy=\"%.0f\" r=\"5\" "
-               "fill=\"currentColor\"/>\n",
-               mark, kLineY);
+  svg_snprintf(head, sizeof head, "Date %d: %s", which, text);
+  svg_snprintf(answer, sizeof answer, "%s, day %d of the year", dow[date.weekday], date.yearDay);
+  svg_printf(out,
+             "<circle class=\"fig-date-mark\" cx=\"%.3f\" cy=\"%.0f\" r=\"5\" "
+             "fill=\"currentColor\"/>\n",
+             mark, kLineY);
   svg_text(out, "fig-date-label", x, 28, anchor, head, 8 + kLabelChars);
   svg_text(out, "fig-label", x, 45, anchor, answer);
 }
@@ -119,26 +119,23 @@ bool draw_dates_figure(FILE *out, const DatesReport &r, DateText how) {
   char text1[kFieldSize], text2[kFieldSize];
   dateText(text1, sizeof text1, r.date1, r.form.date1, how);
   dateText(text2, sizeof text2, r.date2, r.form.date2, how);
-  CNumbers numbers;
-  if (!numbers.ok()) return false;
-
   const bool inOrder = earlierOrSame(r.date1.record, r.date2.record);
   Line l{inOrder ? &r.date1.record : &r.date2.record, inOrder ? &r.date2.record : &r.date1.record,
          r.days, kStart, kEnd};
   if (r.days == 0) l.left = l.right = kWidth / 2.0;
   char span[32], title[640], desc[800];
-  std::snprintf(span, sizeof span, "%d day%s", r.days, r.days == 1 ? "" : "s");
-  std::snprintf(title, sizeof title, "Timeline from %s to %s: %s", text1, text2, span);
-  std::snprintf(desc, sizeof desc,
-                "Date 1, %s, a %s, day %d of the year, and date 2, %s, a %s, day %d of the "
-                "year, on a timeline to scale: %s between them.",
-                text1, dow[r.date1.weekday], r.date1.yearDay, text2, dow[r.date2.weekday],
-                r.date2.yearDay, span);
+  svg_snprintf(span, sizeof span, "%d day%s", r.days, r.days == 1 ? "" : "s");
+  svg_snprintf(title, sizeof title, "Timeline from %s to %s: %s", text1, text2, span);
+  svg_snprintf(desc, sizeof desc,
+               "Date 1, %s, a %s, day %d of the year, and date 2, %s, a %s, day %d of the "
+               "year, on a timeline to scale: %s between them.",
+               text1, dow[r.date1.weekday], r.date1.yearDay, text2, dow[r.date2.weekday],
+               r.date2.yearDay, span);
   open_figure(out, "dates", kWidth, kHeight, title, desc);
-  std::fprintf(out,
-               "<line class=\"fig-timeline\" x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\" "
-               "stroke=\"currentColor\" stroke-width=\"2\"/>\n",
-               l.left - 10, kLineY, l.right + 10, kLineY);
+  svg_printf(out,
+             "<line class=\"fig-timeline\" x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\" "
+             "stroke=\"currentColor\" stroke-width=\"2\"/>\n",
+             l.left - 10, kLineY, l.right + 10, kLineY);
   drawTicks(out, l);
   // Each date's text reads from its end of the line inwards; on one day the
   // two texts part to either side of the single mark.
@@ -150,10 +147,10 @@ bool draw_dates_figure(FILE *out, const DatesReport &r, DateText how) {
     drawDate(out, x1, x1, inOrder ? "start" : "end", 1, r.date1, text1);
     drawDate(out, x2, x2, inOrder ? "end" : "start", 2, r.date2, text2);
   }
-  std::fprintf(out,
-               "<path class=\"fig-span\" d=\"M%.0f %.0fv8H%.0fv-8\" fill=\"none\" "
-               "stroke=\"currentColor\"/>\n",
-               l.left, kLineY + 12, l.right);
+  svg_printf(out,
+             "<path class=\"fig-span\" d=\"M%.0f %.0fv8H%.0fv-8\" fill=\"none\" "
+             "stroke=\"currentColor\"/>\n",
+             l.left, kLineY + 12, l.right);
   svg_text(out, "fig-span-label", (l.left + l.right) / 2, kLineY + 42, "middle", span);
   close_figure(out, title);
   return true;

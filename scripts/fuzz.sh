@@ -3,7 +3,7 @@
 # UBSan on) in build-fuzz/ and runs it for SECONDS (default 60) from a
 # scratch site tree, so the guest book writes only there. The tree lies in
 # memory (/dev/shm) where it can, so the guest book's synced writes cost
-# little; the fuzzer empties its logs now and then. It starts from the seeds
+# little; the fuzzer empties its logs every 64 runs. It starts from the seeds
 # of fuzz/make_corpus.sh and the dictionary fuzz/pages.dict, which reach
 # every field, the 255/256- and 2047/2048-byte limits and the escapes.
 #   scripts/fuzz.sh [SECONDS]
@@ -22,5 +22,8 @@ mkdir -p "$tree/cgi-bin" "$tree/data" "$tree/corpus"
 printf 'darn\nheck\n%%3C\n' >"$tree/data/foul.language"
 fuzz/make_corpus.sh "$tree/seeds"
 cd "$tree/cgi-bin"
+# A smaller quarantine than AddressSanitizer's 256 MB reuses memory sooner:
+# fewer page faults a run, still a use after free caught within 16 MB.
+export ASAN_OPTIONS=quarantine_size_mb=16${ASAN_OPTIONS:+:$ASAN_OPTIONS}
 "$OLDPWD/build-fuzz/fuzz/pages_fuzzer" -max_total_time="$seconds" -max_len=4096 \
   -dict="$OLDPWD/fuzz/pages.dict" -print_final_stats=1 "$tree/corpus" "$tree/seeds"

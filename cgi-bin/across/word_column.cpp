@@ -21,9 +21,11 @@ struct ColumnLine {
 
 namespace {
 
-// Reads go straight into the column's free space, at least this much.
-constexpr std::size_t kReadChunk = 256 * 1024;
-constexpr std::size_t kFirstLines = 4096;
+// Reads go straight into the column's free space: this much at first, then
+// as much as the column holds, so a short log takes little memory and a long
+// one few reads and reallocations.
+constexpr std::size_t kFirstRead = 16 * 1024;
+constexpr std::size_t kFirstLines = 256;
 
 // Where the field extraction stands between two reads: the current line's
 // field starts at |line_start| of the text; |commas| seen so far; whether
@@ -141,7 +143,7 @@ int compare_lines(const char *text, const ColumnLine &a, const ColumnLine &b) {
 bool read_word_column(int fd, WordColumn &column) {
   FieldScan scan{column.size, 0, false};
   for (;;) {
-    if (!grow_text(column, kReadChunk)) return false;
+    if (!grow_text(column, std::max(kFirstRead, column.size))) return false;
     ssize_t n = read(fd, column.text + column.size, column.capacity - column.size);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;

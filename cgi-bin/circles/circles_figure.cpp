@@ -30,29 +30,29 @@ void measureTexts(CircleTexts *t, const CircleAnswer &a) {
 // The circle, kRadius pixels for any radius but 0, and the radius (centre to
 // the right) or the diameter (left to right through the centre) as a line.
 void drawCircle(FILE *out, const CircleAnswer &c, double radiusPx) {
-  std::fprintf(out,
-               "<circle class=\"fig-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
-               "stroke=\"currentColor\" stroke-width=\"2\"/>\n"
-               "<circle class=\"fig-centre\" cx=\"%.0f\" cy=\"%.0f\" r=\"3\" "
-               "fill=\"currentColor\"/>\n",
-               kCx, kCy, radiusPx, kCx, kCy);
+  svg_printf(out,
+             "<circle class=\"fig-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
+             "stroke=\"currentColor\" stroke-width=\"2\"/>\n"
+             "<circle class=\"fig-centre\" cx=\"%.0f\" cy=\"%.0f\" r=\"3\" "
+             "fill=\"currentColor\"/>\n",
+             kCx, kCy, radiusPx, kCx, kCy);
   const double from = c.isRadius ? kCx : kCx - radiusPx;
-  std::fprintf(out,
-               "<line class=\"fig-measure\" x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
-               "stroke=\"currentColor\" stroke-width=\"2\"/>\n",
-               from, kCy, kCx + radiusPx, kCy);
+  svg_printf(out,
+             "<line class=\"fig-measure\" x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
+             "stroke=\"currentColor\" stroke-width=\"2\"/>\n",
+             from, kCy, kCx + radiusPx, kCy);
   svg_text(out, "fig-measure-label", (from + kCx + radiusPx) / 2, kCy - 8, "middle",
            c.isRadius ? "radius" : "diameter");
 }
 
 // A bar of |unit| in the circle's scale, with its length written beside it.
 void drawScaleBar(FILE *out, double unit, double unitPx) {
-  std::fprintf(out,
-               "<line class=\"fig-scale\" x1=\"20\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
-               "stroke=\"currentColor\" stroke-width=\"3\"/>\n",
-               kBarY, 20 + unitPx, kBarY);
+  svg_printf(out,
+             "<line class=\"fig-scale\" x1=\"20\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\" "
+             "stroke=\"currentColor\" stroke-width=\"3\"/>\n",
+             kBarY, 20 + unitPx, kBarY);
   char label[32];
-  std::snprintf(label, sizeof label, "%g", unit);
+  svg_snprintf(label, sizeof label, "%g", unit);
   svg_text(out, "fig-scale-label", 28 + unitPx, kBarY + 4, "start", label);
 }
 
@@ -75,20 +75,18 @@ bool draw_circle_figure(FILE *out, const CircleAnswer &c) {
   CircleTexts t;
   measureTexts(&t, c);
 
-  CNumbers numbers;
-  if (!numbers.ok()) return false;
   const double unit = size == 0 ? 1 : nice_step(size);
   const double unitPx = size == 0 ? kRadius : kRadius * unit / size;
   const char *entered = c.isRadius ? "radius" : "diameter";
   char title[768], desc[2304], caption[2304];
-  std::snprintf(title, sizeof title, "A circle of %s %s", entered, t.length);
-  std::snprintf(desc, sizeof desc,
-                "A circle drawn to scale with its %s as a line; the scale bar is %g long. "
-                "Area %s square units, circumference %s units.",
-                entered, unit, t.area, t.circumference);
-  std::snprintf(caption, sizeof caption,
-                "Circle of %s %s: area %s square units, circumference %s units.", entered, t.length,
-                t.area, t.circumference);
+  svg_snprintf(title, sizeof title, "A circle of %s %s", entered, t.length);
+  svg_snprintf(desc, sizeof desc,
+               "A circle drawn to scale with its %s as a line; the scale bar is %g long. "
+               "Area %s square units, circumference %s units.",
+               entered, unit, t.area, t.circumference);
+  svg_snprintf(caption, sizeof caption,
+               "Circle of %s %s: area %s square units, circumference %s units.", entered, t.length,
+               t.area, t.circumference);
   open_figure(out, "circles", kWidth, kHeight, title, desc);
   drawCircle(out, c, size == 0 ? 0 : kRadius);
   drawScaleBar(out, unit, unitPx);

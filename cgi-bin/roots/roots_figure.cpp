@@ -31,11 +31,11 @@ bool finiteRoots(const std::vector<complexRoot> &roots) {
 // when it can be drawn.
 bool problem(char *why, std::size_t cap, const RootsAnswer &a) {
   if (!a.listed)
-    std::snprintf(why, cap, "No roots are listed for an index beyond \u00b1%d.", kMaxRootIndex);
+    svg_snprintf(why, cap, "No roots are listed for an index beyond \u00b1%d.", kMaxRootIndex);
   else if (a.r == 0)
-    std::snprintf(why, cap, "The modulus is 0, so the angle and the roots are not numbers.");
+    svg_snprintf(why, cap, "The modulus is 0, so the angle and the roots are not numbers.");
   else if (!finiteRoots(a.roots))
-    std::snprintf(why, cap, "These roots are not finite numbers.");
+    svg_snprintf(why, cap, "These roots are not finite numbers.");
   else
     return false;
   return true;
@@ -126,11 +126,11 @@ void drawLabel(FILE *out, const char *cls, const Box &b, double x, const char *t
 }
 
 void drawAxes(FILE *out) {
-  std::fprintf(out,
-               "<g class=\"fig-axis\" stroke=\"currentColor\" stroke-width=\"1\">"
-               "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/>"
-               "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/></g>\n",
-               kCx - kAxisEnd, kCy, kCx + kAxisEnd, kCy, kCx, kCy + kAxisEnd, kCx, kCy - kAxisEnd);
+  svg_printf(out,
+             "<g class=\"fig-axis\" stroke=\"currentColor\" stroke-width=\"1\">"
+             "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/>"
+             "<line x1=\"%.0f\" y1=\"%.0f\" x2=\"%.0f\" y2=\"%.0f\"/></g>\n",
+             kCx - kAxisEnd, kCy, kCx + kAxisEnd, kCy, kCx, kCy + kAxisEnd, kCx, kCy - kAxisEnd);
   // Beyond the ends, clear of the ticks' numbers: on the real axis' line
   // past its end, left of the imaginary axis' top.
   svg_text(out, "fig-label", kCx + kAxisEnd + 4, kCy + 4, "start", "Re");
@@ -145,8 +145,8 @@ void forEachTick(const Plane &p, double step, F f) {
 
 // The tick's number at |value| and its negative.
 void tickNumbers(char (&value)[32], char (&negative)[33], double number) {
-  std::snprintf(value, sizeof value, "%g", number);
-  std::snprintf(negative, sizeof negative, "-%s", value);
+  svg_snprintf(value, sizeof value, "%g", number);
+  svg_snprintf(negative, sizeof negative, "-%s", value);
 }
 
 // The width of the widest tick number.
@@ -164,13 +164,13 @@ double tickNumbersWidth(const Plane &p, double step) {
 void drawTicks(FILE *out, const Plane &p, double step) {
   std::fputs("<g class=\"fig-tick\" stroke=\"currentColor\" stroke-width=\"1\">", out);
   forEachTick(p, step, [&](int, double d) {
-    std::fprintf(out,
-                 "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
-                 "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
-                 "<line x1=\"%.0f\" y1=\"%.3f\" x2=\"%.0f\" y2=\"%.3f\"/>"
-                 "<line x1=\"%.0f\" y1=\"%.3f\" x2=\"%.0f\" y2=\"%.3f\"/>",
-                 kCx + d, kCy - 4, kCx + d, kCy + 4, kCx - d, kCy - 4, kCx - d, kCy + 4, kCx - 4,
-                 kCy - d, kCx + 4, kCy - d, kCx - 4, kCy + d, kCx + 4, kCy + d);
+    svg_printf(out,
+               "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
+               "<line x1=\"%.3f\" y1=\"%.0f\" x2=\"%.3f\" y2=\"%.0f\"/>"
+               "<line x1=\"%.0f\" y1=\"%.3f\" x2=\"%.0f\" y2=\"%.3f\"/>"
+               "<line x1=\"%.0f\" y1=\"%.3f\" x2=\"%.0f\" y2=\"%.3f\"/>",
+               kCx + d, kCy - 4, kCx + d, kCy + 4, kCx - d, kCy - 4, kCx - d, kCy + 4, kCx - 4,
+               kCy - d, kCx + 4, kCy - d, kCx - 4, kCy + d, kCx + 4, kCy + d);
   });
   std::fputs("</g>\n", out);
 }
@@ -203,15 +203,15 @@ Box numberMark(const RootsAnswer &a, const Plane &p) {
 void drawNumber(FILE *out, const RootsAnswer &a, const Plane &p, const AxisBands &bands,
                 const Box &mark, const Box *taken, std::size_t labelled) {
   char label[96];
-  std::snprintf(label, sizeof label, "z = %.6g%+.6gi", a.in.re, a.in.im);
+  svg_snprintf(label, sizeof label, "z = %.6g%+.6gi", a.in.re, a.in.im);
   const double x = mark.left + 5, y = mark.top + 5;
   if (p.numberOnScale) {
-    std::fprintf(out,
-                 "<circle class=\"fig-modulus\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
-                 "stroke=\"currentColor\" stroke-dasharray=\"4 3\"/>\n"
-                 "<circle class=\"fig-number\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
-                 "fill=\"currentColor\"/>\n",
-                 kCx, kCy, a.r / p.extent * kPlot, x, y);
+    svg_printf(out,
+               "<circle class=\"fig-modulus\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" fill=\"none\" "
+               "stroke=\"currentColor\" stroke-dasharray=\"4 3\"/>\n"
+               "<circle class=\"fig-number\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
+               "fill=\"currentColor\"/>\n",
+               kCx, kCy, a.r / p.extent * kPlot, x, y);
     // A root can share the number's place (index 1, or the root 1 of 1):
     // then the number's label goes on the other side.
     const double dx = a.in.re / a.r, dy = a.in.im / a.r;
@@ -223,10 +223,10 @@ void drawNumber(FILE *out, const RootsAnswer &a, const Plane &p, const AxisBands
       }
     drawLabel(out, "fig-number-label", b, x, label);
   } else {
-    std::fprintf(out,
-                 "<circle class=\"fig-number fig-off-scale\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
-                 "fill=\"none\" stroke=\"currentColor\"/>\n",
-                 x, y);
+    svg_printf(out,
+               "<circle class=\"fig-number fig-off-scale\" cx=\"%.3f\" cy=\"%.3f\" r=\"4\" "
+               "fill=\"none\" stroke=\"currentColor\"/>\n",
+               x, y);
     // The edge is crowded with the roots' labels: the note goes in a corner.
     svg_text(out, "fig-number-label", 8, 18, "start", label);
     svg_text(out, "fig-number-label", 8, 34, "start", "off the scale: the hollow mark");
@@ -236,17 +236,17 @@ void drawNumber(FILE *out, const RootsAnswer &a, const Plane &p, const AxisBands
 // The roots' circle, the polygon joining the roots in order, and the roots
 // as dots (zero-length strokes with round caps, a few bytes each).
 void drawRoots(FILE *out, const RootsAnswer &a, const Plane &p) {
-  std::fprintf(out,
-               "<circle class=\"fig-root-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" "
-               "fill=\"none\" stroke=\"currentColor\"/>\n",
-               kCx, kCy, a.roots[0].modulus / p.extent * kPlot);
+  svg_printf(out,
+             "<circle class=\"fig-root-circle\" cx=\"%.0f\" cy=\"%.0f\" r=\"%.3f\" "
+             "fill=\"none\" stroke=\"currentColor\"/>\n",
+             kCx, kCy, a.roots[0].modulus / p.extent * kPlot);
   std::fputs(
       "<polygon class=\"fig-polygon\" fill=\"none\" stroke=\"currentColor\" "
       "stroke-linejoin=\"round\" points=\"",
       out);
   for (const complexRoot &root : a.roots)
-    std::fprintf(out, "%s%.3f,%.3f", &root == &a.roots[0] ? "" : " ", toX(p, root.real),
-                 toY(p, root.imaginary));
+    svg_printf(out, "%s%.3f,%.3f", &root == &a.roots[0] ? "" : " ", toX(p, root.real),
+               toY(p, root.imaginary));
   std::fputs(
       "\"/>\n<path class=\"fig-roots\" fill=\"none\" stroke=\"currentColor\" "
       "stroke-linecap=\"round\" stroke-width=\"",
@@ -254,7 +254,7 @@ void drawRoots(FILE *out, const RootsAnswer &a, const Plane &p) {
   // Many dots would merge into a thick ring; smaller ones stay a ring of dots.
   std::fputs(a.roots.size() > 60 ? "3\" d=\"" : "6\" d=\"", out);
   for (const complexRoot &root : a.roots)
-    std::fprintf(out, "M%.3f %.3fh0", toX(p, root.real), toY(p, root.imaginary));
+    svg_printf(out, "M%.3f %.3fh0", toX(p, root.real), toY(p, root.imaginary));
   std::fputs("\"/>\n", out);
 }
 
@@ -288,7 +288,7 @@ void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p,
 void describe(char *desc, std::size_t cap, const RootsAnswer &a, const Plane &p, double step,
               const char (*labels)[kRootTextSize], std::size_t labelled) {
   const int count = static_cast<int>(a.roots.size());
-  int used = std::snprintf(
+  int used = svg_snprintf(
       desc, cap,
       "The complex plane with a tick every %g. The number %.6g%+.6gi has modulus %.6g%s. "
       "Its %d root%s of index %d %s on the circle of radius %.6g, joined in order",
@@ -297,13 +297,13 @@ void describe(char *desc, std::size_t cap, const RootsAnswer &a, const Plane &p,
       count == 1 ? "" : "s", a.in.n, count == 1 ? "lies" : "lie",
       static_cast<double>(a.roots[0].modulus));
   for (std::size_t k = 0; k < labelled && used > 0 && static_cast<std::size_t>(used) < cap; ++k)
-    used += std::snprintf(desc + used, cap - used, "%s%s", k == 0 ? ": " : ", ", labels[k]);
-  if (used > 0 && static_cast<std::size_t>(used) < cap) std::snprintf(desc + used, cap - used, ".");
+    used += svg_snprintf(desc + used, cap - used, "%s%s", k == 0 ? ": " : ", ", labels[k]);
+  if (used > 0 && static_cast<std::size_t>(used) < cap) svg_snprintf(desc + used, cap - used, ".");
 }
 
 void drawProblem(FILE *out, const RootsAnswer &a, const char *why) {
   char title[128];
-  std::snprintf(title, sizeof title, "Roots of index %d of %.6g%+.6gi", a.in.n, a.in.re, a.in.im);
+  svg_snprintf(title, sizeof title, "Roots of index %d of %.6g%+.6gi", a.in.n, a.in.re, a.in.im);
   open_figure(out, "roots", kWidth, kHeight, title, why);
   drawAxes(out);
   svg_text(out, "fig-note", kCx, 40, "middle", why);
@@ -317,13 +317,11 @@ bool draw_roots_figure(FILE *out, const RootsAnswer &a) {
   char labels[kMaxLabels][kRootTextSize];
   for (std::size_t k = 0; k < labelled; ++k) rootText(labels[k], a.roots[k]);
 
-  CNumbers numbers;
-  if (!numbers.ok()) return false;
   char why[96];
   bool blocked = problem(why, sizeof why, a);
   const Plane plane = blocked ? Plane{} : fitPlane(a);
   if (!blocked && !drawable_extent(plane.extent)) {
-    std::snprintf(why, sizeof why, "These roots are too small or too large to draw.");
+    svg_snprintf(why, sizeof why, "These roots are too small or too large to draw.");
     blocked = true;
   }
   if (blocked) {
@@ -332,12 +330,12 @@ bool draw_roots_figure(FILE *out, const RootsAnswer &a) {
   }
   const double step = nice_step(plane.extent / 2);
   char title[128], desc[1024], caption[192];
-  std::snprintf(title, sizeof title, "Roots of index %d of %.6g%+.6gi", a.in.n, a.in.re, a.in.im);
+  svg_snprintf(title, sizeof title, "Roots of index %d of %.6g%+.6gi", a.in.n, a.in.re, a.in.im);
   describe(desc, sizeof desc, a, plane, step, labels, labelled);
-  std::snprintf(caption, sizeof caption,
-                "The %zu root%s of index %d of %.6g%+.6gi on the circle of radius %.6g.",
-                a.roots.size(), a.roots.size() == 1 ? "" : "s", a.in.n, a.in.re, a.in.im,
-                static_cast<double>(a.roots[0].modulus));
+  svg_snprintf(caption, sizeof caption,
+               "The %zu root%s of index %d of %.6g%+.6gi on the circle of radius %.6g.",
+               a.roots.size(), a.roots.size() == 1 ? "" : "s", a.in.n, a.in.re, a.in.im,
+               static_cast<double>(a.roots[0].modulus));
   open_figure(out, "roots", kWidth, kHeight, title, desc);
   const AxisBands bands = axisBands(tickNumbersWidth(plane, step));
   Box boxes[kMaxLabels];

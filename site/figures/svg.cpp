@@ -235,16 +235,6 @@ int svg_snprintf(char *dest, std::size_t cap, const char *format, ...) {
   return static_cast<int>(sink.total);
 }
 
-CNumbers::CNumbers() : c_(newlocale(LC_ALL_MASK, "C", locale_t{})), previous_(locale_t{}) {
-  if (c_ != locale_t{}) previous_ = uselocale(c_);
-}
-
-CNumbers::~CNumbers() {
-  if (c_ == locale_t{}) return;
-  uselocale(previous_);
-  freelocale(c_);
-}
-
 void xml_text(FILE *out, const char *text, std::size_t max_chars) {
   Chunk chunk;
   const auto *s = reinterpret_cast<const unsigned char *>(text);

@@ -5,8 +5,6 @@
 #ifndef SITE_FIGURES_SVG_H
 #define SITE_FIGURES_SVG_H
 
-#include <locale.h>
-
 #include <cstddef>
 #include <cstdio>
 
@@ -14,22 +12,6 @@
 inline constexpr std::size_t kLabelChars = 24;
 // A text shown whole.
 inline constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
-
-// While it lives, the printf family of this thread writes numbers as the "C"
-// locale does, so coordinates always carry a full stop. Compute what a page
-// prints (in the process's locale) before making one; draw while it lives.
-class CNumbers {
- public:
-  CNumbers();
-  ~CNumbers();
-  CNumbers(const CNumbers &) = delete;
-  CNumbers &operator=(const CNumbers &) = delete;
-  // False when the "C" locale could not be made: nothing may be drawn then.
-  bool ok() const { return c_ != locale_t{}; }
-
- private:
-  locale_t c_, previous_;
-};
 
 // The printf family for the figures' markup: the same bytes as printf in the
 // "C" locale, whatever the process's locale, with every number written by
