@@ -302,6 +302,11 @@ run_site() {
   serve_start "$build" "$mode" || { fail "the site did not start"; return; }
   base=http://127.0.0.1:$SERVE_PORT
   seeds=(/)
+  # Every calculator of the frame's table: its form page and its form's
+  # example answer, whether or not a page links them.
+  while IFS=$'\t' read -r name example; do
+    seeds+=("/$name.html" "/cgi-bin/$name.pl?$example")
+  done < <("$build/bin/frame" --list-pages)
   check_answers
   check_errors
   check_headers_of_responses

@@ -31,7 +31,7 @@ int across_earlier(FILE *out, const FrameRequest &request) {
 // guest book links to is served; every other value of "s" is not found,
 // so no file can be named through this page.
 int source(FILE *out, const FrameRequest &request) {
-  char form[2048];
+  char form[kQueryMax + 1];
   std::snprintf(form, sizeof form, "%s", request.query != nullptr ? request.query : "");
   char name[256];
   get_var(name, "s", form);
