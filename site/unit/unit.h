@@ -67,29 +67,49 @@ struct FormField {
 constexpr FormField text_field(const char *name, const char *label, const char *hint,
                                const char *pattern, const char *title, bool required, int size,
                                int maxlength, const char *inputmode = nullptr) {
-  return {FieldKind::kText, name,      label,   hint,   pattern, title,
-          required,         size,      maxlength, inputmode, nullptr, false};
+  return {FieldKind::kText, name, label,     hint,      pattern, title,
+          required,         size, maxlength, inputmode, nullptr, false};
 }
 constexpr FormField checkbox_field(const char *name, const char *value, const char *label) {
-  return {FieldKind::kCheckbox, name, label, nullptr, nullptr, nullptr, false, 0, 0, nullptr,
-          value, false};
+  return {FieldKind::kCheckbox,
+          name,
+          label,
+          nullptr,
+          nullptr,
+          nullptr,
+          false,
+          0,
+          0,
+          nullptr,
+          value,
+          false};
 }
 constexpr FormField choice_field(const char *name, const char *legend) {
-  return {FieldKind::kChoice, name, legend, nullptr, nullptr, nullptr, false, 0, 0, nullptr,
-          nullptr, false};
+  return {FieldKind::kChoice,
+          name,
+          legend,
+          nullptr,
+          nullptr,
+          nullptr,
+          false,
+          0,
+          0,
+          nullptr,
+          nullptr,
+          false};
 }
 constexpr FormField option_field(const char *value, const char *label, bool checked = false,
                                  bool required = false) {
-  return {FieldKind::kOption, nullptr, label, nullptr, nullptr, nullptr, required, 0, 0, nullptr,
-          value, checked};
+  return {FieldKind::kOption, nullptr, label, nullptr, nullptr, nullptr,
+          required,           0,       0,     nullptr, value,   checked};
 }
 constexpr FormField group_field(const char *legend = nullptr, const char *note = nullptr) {
-  return {FieldKind::kGroup, nullptr, legend, note, nullptr, nullptr, false, 0, 0, nullptr,
-          nullptr, false};
+  return {FieldKind::kGroup, nullptr, legend, note, nullptr, nullptr, false, 0, 0,
+          nullptr,           nullptr, false};
 }
 constexpr FormField end_field() {
-  return {FieldKind::kEnd, nullptr, nullptr, nullptr, nullptr, nullptr, false, 0, 0, nullptr,
-          nullptr, false};
+  return {FieldKind::kEnd, nullptr, nullptr, nullptr, nullptr, nullptr,
+          false,           0,       0,       nullptr, nullptr, false};
 }
 
 // A page's form: its heading, what it says above the fields, the fields,
@@ -118,6 +138,25 @@ struct FramePage {
   bool changes_data;        // answers are never cached
   bool refuses_long_query;  // a query over kQueryMax bytes gets kPageTooLong
 };
+
+// A memory stream kept from one request to the next and emptied at the
+// start of each answer, so a FastCGI worker allocates nothing for an answer
+// once the stream has grown to fit. One grown past kMemoryStreamKept bytes
+// (a long guest-book listing) is given back at the next start.
+struct MemoryStream {
+  char *data = nullptr;
+  std::size_t size = 0;
+  FILE *stream = nullptr;
+};
+inline constexpr std::size_t kMemoryStreamKept = std::size_t{1} << 20;
+
+// Empties |memory| for a new answer and returns its stream; null when
+// memory ran out.
+FILE *start_memory_stream(MemoryStream *memory);
+
+// Makes |memory|'s data and size what was written since the start (valid
+// until the next start). False when a write failed.
+bool finish_memory_stream(MemoryStream *memory);
 
 // Writes what |draw|(memory) writes to |out|, but only when it returns true
 // and every byte was written: a picture that fails half-way leaves |out|
