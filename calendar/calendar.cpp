@@ -6,8 +6,8 @@ const char *const dow[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                             "Thursday", "Friday", "Saturday"};
 
 const char *const monthNames[12] = {"January",   "February", "March",    "April",
-                                "May",       "June",     "July",     "August",
-                                "September", "October",  "November", "December"};
+                                    "May",       "June",     "July",     "August",
+                                    "September", "October",  "November", "December"};
 
 namespace {
 

@@ -155,4 +155,3 @@ bool draw_dates_figure(FILE *out, const DatesReport &r, DateText how) {
   close_figure(out, title);
   return true;
 }
-

@@ -6,13 +6,13 @@
 #include "site/unit/unit.h"
 
 // The questions the dates pages answer, and the fields each needs.
-#define DATES_QUESTIONS                                                                       \
-  "<p>Fill in only what your question needs:</p>\n<ul>\n"                                    \
+#define DATES_QUESTIONS                                                                        \
+  "<p>Fill in only what your question needs:</p>\n<ul>\n"                                      \
   "<li>the day of the year and weekday of a date: Date 1, and Date 2 for a second one;</li>\n" \
-  "<li>the days between two dates: both dates;</li>\n"                                       \
-  "<li>a mileage report extrapolated to a whole year: both dates, the odometer reading on "   \
-  "each, and the year;</li>\n"                                                                \
-  "<li>whether a year is a leap year: the year alone;</li>\n"                                 \
+  "<li>the days between two dates: both dates;</li>\n"                                         \
+  "<li>a mileage report extrapolated to a whole year: both dates, the odometer reading on "    \
+  "each, and the year;</li>\n"                                                                 \
+  "<li>whether a year is a leap year: the year alone;</li>\n"                                  \
   "<li>a business expense: business miles and the rate per mile.</li>\n</ul>\n"
 
 // Whole miles, digits only.
@@ -34,7 +34,7 @@ inline constexpr FormField kBizmilesField =
     miles_field("bizmiles", "Business miles", "digits only, e.g. 1000");
 inline constexpr FormField kRateField =
     text_field("rate", "Rate per mile, in dollars", "a decimal number without $, e.g. 0.56",
-               "[0-9]+(\\.[0-9]*)?|\\.[0-9]+", "a decimal number without the dollar sign", false,
-               6, 10, "decimal");
+               "[0-9]+(\\.[0-9]*)?|\\.[0-9]+", "a decimal number without the dollar sign", false, 6,
+               10, "decimal");
 
 #endif  // DATES_DATES_FORM_H

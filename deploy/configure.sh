@@ -1,23 +1,82 @@
 #!/usr/bin/env bash
-# Writes the web servers' configurations for the site tree DIR (which holds
-# cgi-bin/frame, htdocs/ and data/) into DIR/conf, from the templates
-# beside this script.
-#   deploy/configure.sh DIR [PORT] [MODE]
-# PORT defaults to 8080, MODE (fastcgi or cgi, lighttpd's) to fastcgi.
+# Prepares the site tree DIR (which holds cgi-bin/frame and htdocs/) for its
+# web servers: the guest book's files in DIR/data when they are missing, and
+# every server's configuration in DIR/conf, written from the templates.
+#   configure.sh DIR [PORT] [MODE]
+# Each setting is taken from the argument or variable, else from
+# DIR/conf/site.env (what the last run used, so a reinstall keeps it), else
+# from its default; the settings used are stored back in DIR/conf/site.env.
+# PORT defaults to 8080, MODE (fastcgi or cgi, lighttpd's) to fastcgi;
 # SITE_BIND (127.0.0.1), SITE_TZ (UTC) and SITE_USER (www-data) may be set.
+# Installed as DIR/conf/configure.sh, with its templates in
+# DIR/conf/templates, so a tree can be reconfigured from itself.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+templates=$here/templates
+[[ -d $templates ]] || templates=$here
+[[ $# -ge 1 && $# -le 3 ]] || { echo "usage: configure.sh DIR [PORT] [MODE]" >&2; exit 2; }
 dir=$(cd "$1" && pwd)
-port=${2:-8080}
-mode=${3:-fastcgi}
-case $mode in fastcgi | cgi) ;; *) echo "configure.sh: MODE is fastcgi or cgi" >&2; exit 2 ;; esac
+settings=$dir/conf/site.env
+die() {
+  echo "configure.sh: $*" >&2
+  exit 2
+}
+
+# The stored settings: only the known names, read as text, never run.
+declare -A stored=()
+if [[ -f $settings ]]; then
+  while IFS='=' read -r key value; do
+    case $key in SITE_PORT | SITE_MODE | SITE_BIND | SITE_TZ | SITE_USER) stored[$key]=$value ;; esac
+  done <"$settings"
+fi
+port=${2:-${stored[SITE_PORT]:-8080}}
+mode=${3:-${stored[SITE_MODE]:-fastcgi}}
+bind=${SITE_BIND:-${stored[SITE_BIND]:-127.0.0.1}}
+zone=${SITE_TZ:-${stored[SITE_TZ]:-UTC}}
+user=${SITE_USER:-${stored[SITE_USER]:-www-data}}
+# Every value lands in configurations and in a sed replacement, so each is
+# held to the characters its kind needs.
+[[ $port =~ ^[0-9]{1,5}$ ]] && ((10#$port >= 1 && 10#$port <= 65535)) || die "PORT is not a port: $port"
+[[ $mode == fastcgi || $mode == cgi ]] || die "MODE is fastcgi or cgi"
+[[ $bind =~ ^[][0-9A-Za-z.:-]+$ ]] || die "SITE_BIND is not an address: $bind"
+[[ $zone =~ ^[A-Za-z0-9_+/.,:-]+$ ]] || die "SITE_TZ is not a zone: $zone"
+[[ $user =~ ^[a-z_][a-z0-9_-]*$ ]] || die "SITE_USER is not a user name: $user"
+
 csp=$("$dir/cgi-bin/frame" --security-policy)
-mkdir -p "$dir/conf" "$dir/run"
-for template in "$here"/*.in; do
+mkdir -p "$dir/conf" "$dir/run/user" "$dir/data"
+
+# The guest book's files, each created only when missing and never through
+# a link: written to a new temporary file and moved to its name only when
+# nothing is there, not even a dangling link (mv -n renames without
+# replacing). On a data/ that belongs to another user this runs as that
+# user, so root never writes into a folder someone else controls.
+as_owner=()
+read -r owner group < <(stat -c '%u %g' "$dir/data")
+if [[ $(id -u) -eq 0 && $owner != 0 ]]; then
+  as_owner=(setpriv --reuid="$owner" --regid="$group" --clear-groups)
+fi
+"${as_owner[@]}" sh -euc '
+  cd "$1"
+  for name in foul.language across.log bad_across.log across.cnt; do
+    [ -e "$name" ] || [ -L "$name" ] && continue
+    new=$(mktemp .new.XXXXXX)
+    case $name in
+      foul.language) cat "$2" ;;
+      across.cnt) printf "000000\n\n" ;;
+    esac >"$new"
+    chmod 644 "$new"
+    mv -n -T "$new" "$name"
+    rm -f "$new"
+  done' sh "$dir/data" "$templates/foul.language"
+
+for template in "$templates"/*.in; do
   name=$(basename "$template" .in)
   sed -e "s|@SITE_DIR@|$dir|g" -e "s|@SITE_PORT@|$port|g" -e "s|@SITE_MODE@|$mode|g" \
-      -e "s|@SITE_BIND@|${SITE_BIND:-127.0.0.1}|g" -e "s|@SITE_TZ@|${SITE_TZ:-UTC}|g" \
-      -e "s|@SITE_USER@|${SITE_USER:-www-data}|g" -e "s|@SITE_CSP@|$csp|g" \
+      -e "s|@SITE_BIND@|$bind|g" -e "s|@SITE_TZ@|$zone|g" \
+      -e "s|@SITE_USER@|$user|g" -e "s|@SITE_CSP@|$csp|g" \
       "$template" >"$dir/conf/$name.new"
   mv "$dir/conf/$name.new" "$dir/conf/$name"
 done
+printf '# The settings of this site tree, kept for conf/configure.sh\nSITE_PORT=%s\nSITE_MODE=%s\nSITE_BIND=%s\nSITE_TZ=%s\nSITE_USER=%s\n' \
+  "$port" "$mode" "$bind" "$zone" "$user" >"$settings.new"
+mv "$settings.new" "$settings"

@@ -5,8 +5,11 @@
 # turn, each on a free loopback port, asks each the same questions and
 # expects the same answers: the frame's responses byte for byte as the frame
 # gives them run as a plain CGI program, the static files with the site's
-# headers, the servers' own errors as the site's error pages, and one
-# guest-book word counted and logged.
+# headers, the servers' own errors as the site's error pages with the same
+# headers, never cached, one guest-book word counted and logged, and a
+# calculator answering while the guest book's pool of workers is stuck.
+# Before the servers: a reinstall keeps the tree's settings and follows no
+# link planted in data/.
 #   deploy/deploy_test.sh BUILD_DIR
 # A missing server fails the test.
 set -uo pipefail
@@ -52,7 +55,34 @@ if ! cmake --install "$build" --prefix "$site" >"$work/install.log" 2>&1; then
   fail "cmake --install"
   exit 1
 fi
-[[ $(id -u) -eq 0 ]] && chown -R www-data: "$site/data" "$site/run"
+[[ $(id -u) -eq 0 ]] && chown -R www-data: "$site/data" "$site/run/user"
+
+reinstall() { cmake --install "$build" --prefix "$site" --component site >"$work/install.log" 2>&1; }
+
+# The settings: set from the tree's own configure.sh, kept by a reinstall.
+"$site/conf/configure.sh" "$site" 8123 cgi >/dev/null && SITE_TZ=Europe/Dublin "$site/conf/configure.sh" "$site" >/dev/null &&
+  reinstall || fail "reconfigure or reinstall: $(cat "$work/install.log")"
+grep -q '^server.port = 8123$' "$site/conf/lighttpd.conf" && grep -q '"TZ" => "Europe/Dublin"' "$site/conf/lighttpd.conf" &&
+  grep -q '^include "lighttpd-cgi.conf"$' "$site/conf/lighttpd.conf" ||
+  fail "a reinstall did not keep the port, zone and mode: $(grep -E 'port|TZ|include' "$site/conf/lighttpd.conf")"
+
+# A reinstall follows no link planted in data/: neither a dangling one
+# where a log is missing nor one to an outside file where the counter is;
+# with the links gone it makes the files anew, for data/'s owner.
+mkdir "$work/outside"
+echo kept >"$work/outside/count"
+rm "$site/data/bad_across.log" "$site/data/across.cnt"
+ln -s "$work/outside/log" "$site/data/bad_across.log"
+ln -s "$work/outside/count" "$site/data/across.cnt"
+reinstall || fail "reinstall over links: $(cat "$work/install.log")"
+[[ ! -e $work/outside/log && $(cat "$work/outside/count") == kept && -L $site/data/bad_across.log && -L $site/data/across.cnt ]] ||
+  fail "a reinstall wrote through a link in data/: $(ls -l "$work/outside" "$site/data")"
+rm "$site/data/bad_across.log" "$site/data/across.cnt"
+reinstall
+for file in bad_across.log across.cnt; do
+  [[ -f $site/data/$file && ! -L $site/data/$file && $(stat -c %U "$site/data/$file") == $(stat -c %U "$site/data") ]] ||
+    fail "a reinstall did not make data/$file anew for data/'s owner"
+done
 
 # A loopback port nobody listens on.
 free_port() {
@@ -127,6 +157,70 @@ for row in "${frame_requests[@]}"; do
 done
 frame_body POST /cgi-bin/quindle.pl >"$work/post.want"
 
+# The servers' own errors, each answered with the site's error page, the
+# site's headers once each and never cached: NAME STATUS from lighttpd,
+# nginx and apache2 ("-": not an error there) | the raw request, sent as
+# it stands (a printf format) to a new connection; HTTP/1.0 where an answer
+# of the frame would otherwise come chunked.
+long=$(printf 'x%.0s' $(seq 9000))
+error_requests=(
+  "nul-byte 400 400 400|GET /\0 HTTP/1.1"
+  "bad-utf8 404 404 404|GET /\303\050.html HTTP/1.1"
+  "backup-file 403 403 403|GET /index.html~ HTTP/1.1"
+  "post-without-length 411 405 405|POST /cgi-bin/quindle.pl HTTP/1.0"
+  "long-address 431 414 414|GET /?$long HTTP/1.1"
+  "long-header 431 431 400|GET / HTTP/1.1\r\nX-Long: $long"
+  "unknown-method 501 405 501|FOO / HTTP/1.1"
+  "static-missing 404 404 404|GET /no-such-page.html HTTP/1.1"
+  "unknown-version 505 505 -|GET / HTTP/2.5"
+  "unmet-expectation - - 417|GET / HTTP/1.1\r\nExpect: nothing"
+  "range-past-end - - 416|GET /index.html HTTP/1.1\r\nRange: bytes=99999999-"
+)
+check_errors() {
+  local server=$1 port=$2 column row name want request cols
+  column=$(case $server in lighttpd) echo 1 ;; nginx) echo 2 ;; *) echo 3 ;; esac)
+  for row in "${error_requests[@]}"; do
+    read -ra cols <<<"${row%%|*}"
+    name=${cols[0]} want=${cols[column]} request=${row#*|}
+    [[ $want == - ]] && continue
+    timeout 10 bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$0" && printf "$1" >&3 && cat <&3' "$port" \
+      "$request\r\nHost: localhost\r\nConnection: close\r\n\r\n" >"$work/raw" 2>/dev/null
+    sed -n '1,/^\r$/p' "$work/raw" >"$work/$name.head"
+    sed '1,/^\r$/d' "$work/raw" >"$work/$name.body"
+    local got
+    got=$(head -1 "$work/$name.head" | cut -d' ' -f2)
+    [[ $got == "$want" ]] || { fail "$server $name: status '$got', wanted $want"; continue; }
+    site_headers "$server" "$name" no-store &&
+      header_once "$server" "$name" Content-Type 'text/html; charset=utf-8' &&
+      same_body "$server" "$name" "$site/htdocs/errors/$want.html"
+  done
+}
+
+# The processes whose standard input is a listening socket whose path
+# begins with PREFIX: a pool's workers (and its manager).
+pool_pids() {
+  local inode pid
+  for inode in $(awk -v p="$1" 'index($8, p) == 1 {print $7}' /proc/net/unix); do
+    for pid in /proc/[0-9]*; do
+      [[ $(readlink "$pid/fd/0" 2>/dev/null) == "socket:[$inode]" ]] && echo "${pid#/proc/}"
+    done
+  done
+}
+
+# check_pools SERVER PORT SOCKET-PREFIX: with every guest-book worker
+# stopped, a calculator still answers and the guest book does not.
+check_pools() {
+  local server=$1 url=http://127.0.0.1:$2 pids calc guest
+  pids=$(pool_pids "$3-guestbook.sock" | sort -u)
+  [[ -n $pids && -n $(pool_pids "$3-calculators.sock") ]] || { fail "$server: no two pools of workers"; return; }
+  kill -STOP $pids
+  calc=$(curl -s -o /dev/null --max-time 5 -w '%{http_code}' "$url/cgi-bin/roots.pl?root=3&real=8")
+  guest=$(curl -s -o /dev/null --max-time 1 -w '%{http_code}' "$url/cgi-bin/across-earlier.pl")
+  kill -CONT $pids
+  [[ $calc == 200 && $guest == 000 ]] ||
+    fail "$server: with the guest book's pool stopped a calculator gave $calc and the guest book $guest"
+}
+
 # check SERVER PORT: the same questions to the server on PORT.
 check() {
   local server=$1 url=http://127.0.0.1:$2 ok=$failures
@@ -148,8 +242,8 @@ check() {
   request "$server" image 200 "$url/images/circles3.gif" &&
     header_once "$server" image Content-Type image/gif &&
     same_body "$server" image "$site/htdocs/images/circles3.gif"
-  request "$server" missing 404 "$url/no-such-page.html" &&
-    same_body "$server" missing "$site/htdocs/errors/404.html"
+  check_errors "$server" "$2"
+  [[ $server == apache2 ]] || check_pools "$server" "$2" "$pools"
   # One word: counted once and logged with the client's address.
   local before after word=${server}word
   before=$(cat "$site/data/across.cnt")
@@ -176,7 +270,7 @@ serve() {
   shift 2
   local port
   port=$(free_port)
-  SITE_TZ=$zone "$root/deploy/configure.sh" "$site" "$port" fastcgi || { fail "$server: configure.sh"; return; }
+  SITE_TZ=$zone "$site/conf/configure.sh" "$site" "$port" fastcgi >/dev/null || { fail "$server: configure.sh"; return; }
   pidfiles+=("$pidfile")
   if ! "$@" >"$work/$server.log" 2>&1; then
     fail "$server did not start: $(cat "$work/$server.log")"
@@ -193,20 +287,24 @@ serve() {
 # The systemd units are not run here; where systemd's checker exists they
 # must at least read cleanly.
 if command -v systemd-analyze >/dev/null; then
-  out=$(cd "$site/conf" && systemd-analyze verify --man=no ./site-frame.socket ./site-frame.service 2>&1)
+  out=$(cd "$site/conf" && systemd-analyze verify --man=no ./site-frame@guestbook.socket \
+    ./site-frame@calculators.socket 2>&1)
   [[ -z $out ]] || fail "systemd units: $out"
 fi
 start=$SECONDS
 serve apache2 "$site/run/apache2.pid" apache2 -f "$site/conf/apache2.conf" -k start
-pidfiles+=("$site/run/frame-workers.pid")
+pidfiles+=("$site/run/frame-guestbook.pid" "$site/run/frame-calculators.pid")
+pools=$site/run/frame
 serve nginx "$site/run/nginx.pid" \
   sh -c "sh '$site/conf/frame-workers.sh' start && nginx -c '$site/conf/nginx.conf' -e '$site/run/nginx-error.log'"
-stop_pid "$site/run/frame-workers.pid"
+stop_pid "$site/run/frame-guestbook.pid"
+stop_pid "$site/run/frame-calculators.pid"
+pools=$site/run/user/frame
 serve lighttpd "$site/run/lighttpd.pid" lighttpd -f "$site/conf/lighttpd.conf"
 echo "three servers in $((SECONDS - start)) s"
 
 if [[ $failures -ne 0 ]]; then
-  for log in "$site"/run/*error.log; do [[ -f $log ]] && { echo "== $log"; tail -n 20 "$log"; }; done
+  for log in "$site"/run/*error.log "$site"/run/user/*error.log; do [[ -f $log ]] && { echo "== $log"; tail -n 20 "$log"; }; done
 fi
 echo "deploy: $passes passed, $failures failed"
 [[ $failures -eq 0 ]]

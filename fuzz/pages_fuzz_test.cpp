@@ -16,15 +16,18 @@
 
 namespace {
 
-const char *const kNames[] = {"date1", "date2", "miles1", "miles2", "year",   "bizmiles",
-                              "rate",  "html",  "root",   "real",   "imaginary", "r",
-                              "length", "length_num", "length_den", "dimension", "month", "day"};
+const char *const kNames[] = {"date1",     "date2", "miles1", "miles2",     "year",
+                              "bizmiles",  "rate",  "html",   "root",       "real",
+                              "imaginary", "r",     "length", "length_num", "length_den",
+                              "dimension", "month", "day"};
 
 const char *const kPieces[] = {
-    "1",  "0",   "-",  "+",  "%",   "%2",  "%25", "%26", "%3D", "%3C", "%3E", "%00", "&",
-    "=",  "/",   ".",  "e",  "9",   "12/25/20", "2/30/21", "13/1/21", "1e308", "-1e308",
-    "nan", "inf", "2147483647", "-2147483648", "99999999999999999999", "r", "a", "Z", ",",
-    "'",  "\"",  "<x>", "%3Cx%3E", "%22", "%27", "\xff", " ",
+    "1",       "0",      "-",   "+",    "%",          "%2",          "%25",
+    "%26",     "%3D",    "%3C", "%3E",  "%00",        "&",           "=",
+    "/",       ".",      "e",   "9",    "12/25/20",   "2/30/21",     "13/1/21",
+    "1e308",   "-1e308", "nan", "inf",  "2147483647", "-2147483648", "99999999999999999999",
+    "r",       "a",      "Z",   ",",    "'",          "\"",          "<x>",
+    "%3Cx%3E", "%22",    "%27", "\xff", " ",
 };
 
 std::string random_value(std::mt19937 &rng) {
@@ -69,6 +72,7 @@ TEST_F(PagesFuzz, NoQueryBreaksAPageOrInjectsMarkup) {
     const std::string query = random_query(rng);
     const std::string pages = run_pages(query, i % 100 == 0);
     ASSERT_EQ(pages.find("<x"), std::string::npos) << "markup from the query in: " << query;
+    ASSERT_EQ(pages.find("Status: 500"), std::string::npos) << "a page failed on: " << query;
   }
 }
 
@@ -79,7 +83,10 @@ TEST_F(PagesFuzz, RawBytesAsAFuzzerSendsThem) {
     for (char &c : bytes) c = static_cast<char>(rng());
     bytes[0] &= ~1;  // the guest book only now and then
     if (i % 200 == 0) bytes[0] |= 1;
-    run_pages_on_bytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    const std::string pages =
+        run_pages_on_bytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    ASSERT_EQ(pages.rfind("Status: ", 0), 0u) << i;
+    ASSERT_EQ(pages.find("Status: 500"), std::string::npos) << "a page failed on bytes " << i;
   }
 }
 

@@ -22,7 +22,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_
   "${flags[@]}" >/dev/null
 cmake --build "$dir"
 # The summary ends with each skipped test and the reason it gave.
-junit=$PWD/$dir/Testing/results.xml
+junit=$PWD/$dir/ctest-results.xml
 rm -f "$junit"
 status=0
 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --output-junit "$junit" || status=$?

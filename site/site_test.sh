@@ -99,18 +99,17 @@ check_answers() {
   answer source '/cgi-bin/source.pl?s=../sources/across' 'Source of the guest book' '#include &lt;'
 }
 
-# The errors: NAME METHOD ADDRESS STATUS [HEADERS [curl options...]] -- the
-# site's framed document for STATUS; with HEADERS "all" (the default) also
-# the security headers. lighttpd's own errors before it routes a request
-# (411) or for a /cgi-bin/ address (500) come without them.
+# The errors: NAME METHOD ADDRESS STATUS [curl options...] -- the site's
+# framed document for STATUS with the security headers, never cached,
+# whether the frame or lighttpd itself answers.
 error_case() {
-  local name=$1 method=$2 path=$3 status=$4 headers=${5:-all} code
-  shift $(($# < 5 ? $# : 5))
+  local name=$1 method=$2 path=$3 status=$4 code
+  shift 4
   code=$(fetch "$method" "$path" "$@")
   [[ $code == "$status" ]] || { fail "error $name: $method $path gave $code, not $status"; return; }
   framed && grep -qF "<title>$status " "$scratch/body" || { fail "error $name: not the framed $status page"; return; }
   [[ $status != 405 || $(header Allow) == 'GET, HEAD' ]] || { fail "error $name: Allow is '$(header Allow)'"; return; }
-  [[ $headers != all ]] || check_headers "error $name" 'text/html; charset=utf-8' '' && pass
+  check_headers "error $name" 'text/html; charset=utf-8' no-store && pass
 }
 
 # check_headers NAME TYPE CACHE: the last response's type, security headers
@@ -134,8 +133,8 @@ check_errors() {
   error_case frame-itself GET /cgi-bin/frame 404
   error_case source-of-other-file GET '/cgi-bin/source.pl?s=../data/across.log' 404
   error_case static-missing GET /no-such-page.html 404
-  error_case post-a-form POST /cgi-bin/quindle.pl 405 all --data 'month=1&day=1&year=2021'
-  error_case post-without-length POST /cgi-bin/quindle.pl 411 framed-only
+  error_case post-a-form POST /cgi-bin/quindle.pl 405 --data 'month=1&day=1&year=2021'
+  error_case post-without-length POST /cgi-bin/quindle.pl 411
   error_case put-a-page PUT /cgi-bin/roots.pl 405
   error_case dates-query-2048 GET "/cgi-bin/kestrum.pl?${long}y" 414
   error_case compact-query-2048 GET "/cgi-bin/bolvey.pl?${long}y" 414
@@ -144,7 +143,7 @@ check_errors() {
   if [[ $mode == cgi ]]; then
     # A frame the server cannot run: lighttpd's own 500, the site's page.
     chmod 644 "$SERVE_RUN/cgi-bin/frame"
-    error_case frame-not-executable GET /cgi-bin/quindle.pl 500 framed-only
+    error_case frame-not-executable GET /cgi-bin/quindle.pl 500
     chmod 755 "$SERVE_RUN/cgi-bin/frame"
   fi
 }

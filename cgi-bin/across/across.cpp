@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "cgi-bin/across/filter.h"
+#include "cgi-bin/across/listing.h"
+#include "cgi-bin/across/store.h"
 #include "formlib/formlib.h"
 
 // The footer's outside addresses come from the build (CMake cache variables
@@ -101,15 +104,24 @@ void print_grid_head(FILE *out) {
 }
 
 // Row j is the word rotated left by j places: cell i holds the letter at
-// (i + j) mod length. A word of n letters gives n rows of n cells.
+// (i + j) mod length. A word of n letters gives n rows of n cells. The cells
+// of the word written twice, one after the other, hold every row as one
+// run of bytes, so each letter is escaped and formatted once, not n times.
 void print_grid(FILE *out, const char *word) {
+  constexpr std::size_t kCellMax = sizeof "<td></td>" - 1 + html_escaped_size(1) - 1;
   std::size_t length = std::strlen(word);
+  char cells[2 * sizeof(Word) * kCellMax];
+  std::size_t start[sizeof(Word)];
+  std::size_t used = 0;
+  for (std::size_t k = 0; k < 2 * length; ++k) {
+    if (k < length) start[k] = used;
+    const char letter[2] = {word[k % length], '\0'};
+    char shown[html_escaped_size(1)];
+    used += static_cast<std::size_t>(std::snprintf(cells + used, sizeof cells - used, "<td>%s</td>",
+                                                   html_escape(shown, letter)));
+  }
   for (std::size_t j = 0; j < length; ++j) {
-    for (std::size_t i = 0; i < length; ++i) {
-      const char letter[2] = {word[(i + j) % length], '\0'};
-      char shown[html_escaped_size(1)];
-      std::fprintf(out, "<td>%s</td>", html_escape(shown, letter));
-    }
+    std::fwrite(cells + start[j], 1, used / 2, out);
     std::fputs("<tr>\n", out);
   }
 }

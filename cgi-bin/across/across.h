@@ -8,13 +8,13 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cgi-bin/across/store.h"
+#include "cgi-bin/across/edition.h"
 
 // Answers one request: |query| is the form string (nullptr serves as
 // empty; only its first 2047 bytes are used), |remote_addr| the client's
 // address (nullptr serves as empty), |now| the time the request started,
 // shown and logged in local time. Reads and writes the word store under
-// "../data/" (store.h). Every piece of visitor text that reaches |out| is
+// "../data/" (store.h, filter.h, listing.h). Every piece of visitor text that reaches |out| is
 // HTML-escaped; the logs keep the word in its stored, URL-encoded form.
 // Returns 0.
 int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,52 +43,8 @@ const std::string kBoxOpening =
 const std::string kLogFailed = "<strong><center>Log Failed!</center></strong>\n";
 const std::string kListingFailed = "\n unable to access temp in list words\n";
 
-const std::string kCurrentFooter =
-    "</textarea></h4></form></td>\n"
-    "</table>\n"
-    "</strong></h2></center>\n"
-    "<hr width=\"60%\">\n"
-    "<table class=\"hidden\" width=\"90%\">\n"
-    "<td class=\"hidden\" link=\"#009999\"><a href=\"" ACROSS_SEARCH_HOME
-    "\"><h2>" ACROSS_SEARCH_NAME
-    "</h2></a></td>\n"
-    "<td class=\"hidden\" ><form action=\"" ACROSS_SEARCH_QUERY
-    "\">\n"
-    "<input type=\"text\" name=\"q\" size=40 >\n"
-    "</form></td>\n"
-    "<td class=\"hidden\" >source:</td>\n"
-    "<td class=\"hidden\" ><a href=\"/cgi-bin/source.pl?s=../sources/across\">across</a></td><tr>\n"
-    "<td class=\"hidden\" >another word</td>\n"
-    "<td class=\"hidden\" ><form action=\"/cgi-bin/across.pl\">\n"
-    "<input type=\"text\" name=\"r\" size=40 >\n"
-    "</form></td>\n"
-    "<td class=\"hidden\" >visit:</td>\n"
-    "<td class=\"hidden\" ><a href=\"" ACROSS_OWNER_HOME "\"><h4>" ACROSS_OWNER_HOME
-    "/</h4></a></td><tr>\n"
-    "</table>\n";
-
-const std::string kEarlierFooter =
-    "</textarea></h4></form></td>\n"
-    "</table>\n"
-    "</strong></h2></center>\n"
-    "<hr width=\"60%\">\n"
-    "<table width=\"90%\">\n"
-    "<td link=\"#009999\"><a href=\"" ACROSS_SEARCH_HOME "\"><h2>" ACROSS_SEARCH_NAME
-    "</h2></a></td>\n"
-    "<td><form action=\"" ACROSS_SEARCH_QUERY
-    "\">\n"
-    "<input type=\"text\" name=\"q\" size=40 >\n"
-    "</form></td>\n"
-    "<td>source:</td>\n"
-    "<td><a href=\"/cgi-bin/source.pl?s=../sources/across\">across</a></td><tr>\n"
-    "<td>another word</td>\n"
-    "<td><form action=\"/cgi-bin/across.pl\">\n"
-    "<input type=\"text\" name=\"r\" size=40 >\n"
-    "</form></td>\n"
-    "<td>visit:</td>\n"
-    "<td><a href=\"" ACROSS_OWNER_HOME "\"><h4>" ACROSS_OWNER_HOME
-    "/</h4></a></td><tr>\n"
-    "</table>\n";
+// Where the footer begins: the box of previous words closes.
+const std::string kFooterStart = "</textarea></h4></form></td>\n";
 
 // The greeting with the request time masked as TIME.
 std::string greeting(const std::string &address = kAddress) {
@@ -154,6 +111,19 @@ std::string between(const std::string &page, const std::string &from, const std:
 }
 
 std::string listing(const std::string &page) { return between(page, kBoxOpening, "</textarea>"); }
+
+// The page up to its footer, and whether the footer closes it; "<no footer>"
+// when there is none.
+std::string before_footer(const std::string &page) {
+  std::size_t at = page.find(kFooterStart);
+  if (at == std::string::npos || !page.ends_with("</table>\n")) return "<no footer>";
+  return page.substr(0, at);
+}
+
+std::string footer(const std::string &page) {
+  std::size_t at = page.find(kFooterStart);
+  return at == std::string::npos ? "<no footer>" : page.substr(at);
+}
 
 // A fresh web tree: www/cgi-bin is the working directory, www/data beside
 // it holds the word store.
@@ -232,23 +202,30 @@ std::map<std::string, long> logged_words(const Site &site) {
 
 long counter(const Site &site) { return std::atol(site.read("across.cnt").c_str()); }
 
-// After requests for distinct words: the words logged carry the counts after
-// |before| without a gap, the counter holds the last, and a page reported
-// "Log Failed!" exactly when its word is not logged.
+// After requests for distinct words: the words logged carry distinct counts
+// above |before| (logged_words), rising with the pages when the requests
+// ran one after the other, the counter holds at least the last, each request
+// raised it at most once, and a page reported "Log Failed!" exactly when its
+// word is not logged. |all_logged|: requests ran side by side, and each was
+// counted and logged, so the counts are before + 1 to before + N.
 void expect_consistent(const Site &site, long before,
-                       const std::vector<std::pair<std::string, std::string>> &pages) {
+                       const std::vector<std::pair<std::string, std::string>> &pages,
+                       bool all_logged = false) {
   std::map<std::string, long> words = logged_words(site);
-  long logged = 0;
+  long last = before;
   for (const auto &[word, page] : pages) {
-    logged += words.count(word);
     EXPECT_EQ(words.count(word) == 0, page.find(kLogFailed) != std::string::npos) << word;
+    if (words.count(word) == 0) continue;
+    if (!all_logged) {
+      EXPECT_GT(words[word], last) << word;
+    }
+    last = std::max(last, words[word]);
   }
-  std::set<long> counts;
-  for (const auto &[word, count] : words)
-    if (count > before) counts.insert(count);
-  EXPECT_EQ(long(counts.size()), logged);
-  EXPECT_EQ(counts.empty() ? before : *counts.rbegin(), before + logged);
-  EXPECT_EQ(counter(site), before + logged);
+  EXPECT_GE(counter(site), last);
+  EXPECT_LE(counter(site), before + long(pages.size()));
+  if (all_logged) {
+    EXPECT_EQ(last, before + long(pages.size()));
+  }
 }
 
 // ---- counter ------------------------------------------------------------
@@ -360,7 +337,7 @@ TEST(AcrossFilter, LogsTheWordWhereItsVerdictSays) {
     if (c.refused)
       EXPECT_EQ(page, greeting() + kRefusal);
     else
-      EXPECT_TRUE(page.ends_with(c.program == kCurrent ? kCurrentFooter : kEarlierFooter)) << page;
+      EXPECT_NE(before_footer(page), "<no footer>") << page;
   }
 }
 
@@ -379,12 +356,11 @@ struct LogFailedCase {
   std::string after_greeting;
 };
 
-// The counter gets its old state back (here: none), so the count is not
-// lost; the log that is a directory cannot be listed either.
+// The log that is a directory cannot be listed either.
 const LogFailedCase kLogFailedCases[] = {
     {"r=abc", "across.log",
      kLogFailed + "<p>Original input was: abc<br>\n" + kGridHead + grid(rotations("abc")) +
-         kBoxOpening + kListingFailed + kCurrentFooter},
+         kBoxOpening + kListingFailed},
     {"r=darn", "bad_across.log", kLogFailed + kRefusal},
 };
 
@@ -394,8 +370,9 @@ TEST(AcrossFilter, ALogThatCannotBeOpenedIsReportedAndThePageGoesOn) {
     Site site;
     write_file(site.at("foul.language"), "darn");
     fs::create_directory(site.at(c.unopenable));
-    EXPECT_EQ(site.page(kCurrent, c.query), greeting() + c.after_greeting);
-    EXPECT_EQ(site.read("across.cnt"), "<none>");
+    std::string page = site.page(kCurrent, c.query);
+    EXPECT_EQ(page.ends_with(kRefusal) ? page : before_footer(page), greeting() + c.after_greeting);
+    EXPECT_EQ(site.read("across.cnt"), "000001\n\n") << "the count counts unlogged words too";
   }
 }
 
@@ -403,21 +380,47 @@ TEST(AcrossFilter, ALogThatCannotBeOpenedIsReportedAndThePageGoesOn) {
 
 TEST(AcrossPage, CurrentEditionWholePage) {
   Site site;
-  EXPECT_EQ(site.page(kCurrent, "r=abc"), greeting() + "<p>Original input was: abc<br>\n" +
-                                              kGridHead +
-                                              "<td>a</td><td>b</td><td>c</td><tr>\n"
-                                              "<td>b</td><td>c</td><td>a</td><tr>\n"
-                                              "<td>c</td><td>a</td><td>b</td><tr>\n" +
-                                              kBoxOpening + " abc\n" + kCurrentFooter);
-  EXPECT_FALSE(file_exists(site.at("temp")));
+  EXPECT_EQ(before_footer(site.page(kCurrent, "r=abc")),
+            greeting() + "<p>Original input was: abc<br>\n" + kGridHead +
+                "<td>a</td><td>b</td><td>c</td><tr>\n"
+                "<td>b</td><td>c</td><td>a</td><tr>\n"
+                "<td>c</td><td>a</td><td>b</td><tr>\n" +
+                kBoxOpening + " abc\n");
 }
 
 TEST(AcrossPage, EarlierEditionWithoutAWordShowsAnEmptyPage) {
   Site site;
-  EXPECT_EQ(site.page(kEarlier, "r="), greeting() + "<p>Original input was: <br>\n" + kGridHead +
-                                           kBoxOpening + kEarlierFooter);
+  EXPECT_EQ(before_footer(site.page(kEarlier, "r=")),
+            greeting() + "<p>Original input was: <br>\n" + kGridHead + kBoxOpening);
   EXPECT_EQ(site.read("across.log"), "<none>");
-  EXPECT_FALSE(file_exists(site.at("temp")));
+}
+
+std::size_t occurrences(const std::string &text, const std::string &part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The two footers differ only in the current edition's class attributes,
+// and carry the build's outside addresses and the two forms.
+TEST(AcrossPage, FootersDifferOnlyInClassesAndCarryTheConfiguredAddresses) {
+  Site site;
+  std::string current = footer(site.page(kCurrent, "r=abc"));
+  std::string earlier = footer(site.page(kEarlier, "r=abc"));
+  EXPECT_EQ(occurrences(earlier, "\n"), 18u);
+  EXPECT_EQ(occurrences(current, " class=\"hidden\""), 9u);
+  std::string plain = current;
+  for (const std::string part : {" class=\"hidden\"", "<td >"})
+    for (std::size_t at; (at = plain.find(part)) != std::string::npos;)
+      plain.replace(at, part.size(), part == "<td >" ? "<td>" : "");
+  EXPECT_EQ(plain, earlier);
+  for (const char *part :
+       {"<a href=\"" ACROSS_SEARCH_HOME "\"><h2>" ACROSS_SEARCH_NAME "</h2>",
+        "<form action=\"" ACROSS_SEARCH_QUERY "\">\n<input type=\"text\" name=\"q\" size=40 >",
+        "<form action=\"/cgi-bin/across.pl\">\n<input type=\"text\" name=\"r\" size=40 >",
+        "<a href=\"" ACROSS_OWNER_HOME "\"><h4>" ACROSS_OWNER_HOME "/</h4>",
+        "<a href=\"/cgi-bin/source.pl?s=../sources/across\">across</a>"})
+    EXPECT_EQ(occurrences(earlier, part), 1u) << part;
 }
 
 struct ShownCase {
@@ -474,7 +477,6 @@ TEST(AcrossPage, ListsStoredWordsDecodedSortedIgnoringCaseOncePerWord) {
   site.page(kCurrent, "r=Cherry");
   std::string page = site.page(kCurrent, "r=BANANA");
   EXPECT_EQ(listing(page), " Apple\n 2cats\n apple\n banana\n cherry\n Date\n hello world\n");
-  EXPECT_FALSE(file_exists(site.at("temp")));
 }
 
 // ---- visitor text is escaped on the page, stored encoded ----------------
@@ -593,74 +595,188 @@ struct FaultCase {
   unsigned mode;
   const char *word;
   bool logged;
+  long count;           // the counter afterwards; 0 when it is no file to read
   std::string listing;  // "" for a refused word's page
 };
 
+// A read-only directory whose files the server may write serves as usual;
+// a log that cannot be written still counts the word.
 const FaultCase kFaultCases[] = {
-    {"data directory read-only", "", 'm', 0555, "new", false, " old\n"},
-    {"data directory unreadable", "", 'm', 0, "new", false, kListingFailed},
-    {"counter unreadable", "across.cnt", 'm', 0, "new", false, " old\n"},
-    {"counter read-only, replaced", "across.cnt", 'm', 0444, "new", true, " new\n old\n"},
-    {"log inaccessible", "across.log", 'm', 0, "new", false, kListingFailed},
-    {"log a link", "across.log", 'l', 0, "new", false, kListingFailed},
-    {"refused log a link", "bad_across.log", 'l', 0, "darn", false, ""},
-    {"counter a link", "across.cnt", 'l', 0, "new", false, " old\n"},
-    {"counter a directory", "across.cnt", 'd', 0, "new", false, " old\n"},
-    {"counter a FIFO", "across.cnt", 'p', 0, "new", false, " old\n"},
-    {"log a FIFO", "across.log", 'p', 0, "new", false, kListingFailed},
-    {"old temp file a link", "temp", 'l', 0, "new", true, " new\n old\n"},
-    {"counter temp a link", "across.cnt.update", 'l', 0, "new", true, " new\n old\n"},
+    {"DirectoryReadOnly", "", 'm', 0555, "new", true, 6, " new\n old\n"},
+    // the word list cannot be read either, so the word is refused
+    {"DirectoryUnreadable", "", 'm', 0, "new", false, 5, ""},
+    {"CounterUnreadable", "across.cnt", 'm', 0, "new", false, 5, " old\n"},
+    {"CounterReadOnly", "across.cnt", 'm', 0444, "new", true, 6, " new\n old\n"},
+    {"LogInaccessible", "across.log", 'm', 0, "new", false, 6, kListingFailed},
+    {"LogALink", "across.log", 'l', 0, "new", false, 6, kListingFailed},
+    {"RefusedLogALink", "bad_across.log", 'l', 0, "darn", false, 6, ""},
+    {"CounterALink", "across.cnt", 'l', 0, "new", false, 0, " old\n"},
+    {"CounterADirectory", "across.cnt", 'd', 0, "new", false, 0, " old\n"},
+    {"CounterAFifo", "across.cnt", 'p', 0, "new", false, 0, " old\n"},
+    {"LogAFifo", "across.log", 'p', 0, "new", false, 6, kListingFailed},
+    {"CounterTempALink", "across.cnt.update", 'l', 0, "new", true, 6, " new\n old\n"},
 };
+
+void PrintTo(const FaultCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossFaults : public ::testing::TestWithParam<FaultCase> {};
 
 // Permissions, and links or odd files planted in the data directory: the
 // word is logged or reported, the listing shown or reported, nothing is
 // read or written through a link and nothing waits on a FIFO.
-TEST(AcrossFaults, PermissionsAndPlantedFilesAreReported) {
+TEST_P(AcrossFaults, PermissionsAndPlantedFilesAreReported) {
+  const FaultCase &c = GetParam();
   std::optional<ChildLimits> nobody = as_unprivileged_user();
-  for (const FaultCase &c : kFaultCases) {
-    SCOPED_TRACE(c.name);
-    if (c.fault == 'm' && !nobody) GTEST_SKIP() << "root and no user nobody";
-    Site site;
-    site.open_to_all();
-    seed_store(site);
-    std::string path = site.data + (c.path[0] ? "/" : "") + c.path, target = site.tmp / "target";
-    write_file(target, "precious");
-    std::error_code ignored;
-    if (c.fault != 'm') fs::remove(path, ignored);
-    if (c.fault == 'm') fs::permissions(path, fs::perms(c.mode));
-    if (c.fault == 'l') fs::create_symlink(target, path);
-    if (c.fault == 'd') fs::create_directory(path);
-    if (c.fault == 'p') mkfifo(path.c_str(), 0666);
-    std::string query = std::string("r=") + c.word;
-    std::string page = mask_time(
-        site.request(kCurrent, query.c_str(), kAddress, c.fault == 'm' ? *nobody : ChildLimits{})
-            .out);
-    if (c.fault == 'm') fs::permissions(path, fs::perms(0777));
-    EXPECT_EQ(read_file(target), "precious");
-    EXPECT_EQ(page.ends_with(kRefusal) ? "" : listing(page), c.listing);
-    EXPECT_EQ(page.find(kLogFailed) == std::string::npos, c.logged);
-    EXPECT_EQ(logged_words(site).count(c.word), c.logged ? 1u : 0u);
-    if (fs::is_regular_file(fs::symlink_status(site.at("across.cnt")))) {
-      EXPECT_EQ(counter(site), c.logged ? 6 : 5);
-    }
+  if (c.fault == 'm' && !nobody) GTEST_SKIP() << "root and no user nobody";
+  Site site;
+  site.open_to_all();
+  seed_store(site);
+  std::string path = site.data + (c.path[0] ? "/" : "") + c.path, target = site.tmp / "target";
+  write_file(target, "precious");
+  std::error_code ignored;
+  if (c.fault != 'm') fs::remove(path, ignored);
+  if (c.fault == 'm') fs::permissions(path, fs::perms(c.mode));
+  if (c.fault == 'l') fs::create_symlink(target, path);
+  if (c.fault == 'd') fs::create_directory(path);
+  if (c.fault == 'p') mkfifo(path.c_str(), 0666);
+  std::string query = std::string("r=") + c.word;
+  std::string page = mask_time(
+      site.request(kCurrent, query.c_str(), kAddress, c.fault == 'm' ? *nobody : ChildLimits{})
+          .out);
+  if (c.fault == 'm') fs::permissions(path, fs::perms(0777));
+  EXPECT_EQ(read_file(target), "precious");
+  EXPECT_EQ(page.ends_with(kRefusal) ? "" : listing(page), c.listing);
+  EXPECT_EQ(page.find(kLogFailed) == std::string::npos, c.logged);
+  EXPECT_EQ(logged_words(site).count(c.word), c.logged ? 1u : 0u);
+  if (c.count != 0) {
+    EXPECT_EQ(counter(site), c.count);
   }
 }
 
+INSTANTIATE_TEST_SUITE_P(Planted, AcrossFaults, ::testing::ValuesIn(kFaultCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The counter stays the same kind of file when a word raises it: its
+// permission bits and owner kept, a hard link to it still sharing the count,
+// and in a directory the server may not write, rewritten in place.
+struct KeptCase {
+  const char *name;
+  unsigned mode;
+  bool linked;
+  bool read_only_directory;
+};
+
+const KeptCase kKeptCases[] = {
+    {"GroupWritable", 0664, false, false},
+    {"OwnerOnly", 0600, false, false},
+    {"HardLinked", 0664, true, false},
+    {"InReadOnlyDirectory", 0664, false, true},
+    {"HardLinkedInReadOnlyDirectory", 0600, true, true},
+};
+
+void PrintTo(const KeptCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossCounterFile : public ::testing::TestWithParam<KeptCase> {};
+
+// As root the counter belongs to another user; only a request in the
+// read-only directory runs as that user (root would ignore the mode).
+TEST_P(AcrossCounterFile, KeepsItsModeOwnerAndLinks) {
+  const KeptCase &c = GetParam();
+  std::optional<ChildLimits> user = as_unprivileged_user();
+  if (!user) GTEST_SKIP() << "root and no user nobody";
+  Site site;
+  site.open_to_all();
+  seed_store(site);
+  std::string path = site.at("across.cnt"), link = site.tmp / "www/counter.link";
+  if (c.linked) fs::create_hard_link(path, link);
+  fs::permissions(path, fs::perms(c.mode));
+  if (user->uid) {
+    ASSERT_EQ(chown(path.c_str(), *user->uid, *user->gid), 0);
+  }
+  struct stat before, after;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  if (c.read_only_directory) fs::permissions(site.data, fs::perms(0555));
+  std::string page = mask_time(
+      site.request(kCurrent, "r=new", kAddress, c.read_only_directory ? *user : ChildLimits{}).out);
+  fs::permissions(site.data, fs::perms(0777));
+  EXPECT_EQ(page.find(kLogFailed), std::string::npos);
+  EXPECT_EQ(logged_words(site)["new"], 6);
+  EXPECT_EQ(site.read("across.cnt"), "000006\n\n");
+  ASSERT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, c.mode);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  if (c.linked) {
+    EXPECT_EQ(read_file(link), "000006\n\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kept, AcrossCounterFile, ::testing::ValuesIn(kKeptCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A word list that is there but cannot be used refuses the word at once:
+// nothing waits on a FIFO or reads a device, a link is not followed, and a
+// list over 1 MiB is not read in part.
+struct ListCase {
+  const char *name;
+  char kind;  // 'p' a FIFO, 'z' a link to /dev/zero, 'd' a directory,
+              // 'l' a link to a list, 's' a list of |size| bytes
+  std::size_t size;
+  bool refused;
+};
+
+const ListCase kListCases[] = {
+    {"Fifo", 'p', 0, true},
+    {"LinkToDevZero", 'z', 0, true},
+    {"Directory", 'd', 0, true},
+    {"LinkToAList", 'l', 0, true},
+    {"OneMebibyte", 's', 1 << 20, false},
+    {"OverOneMebibyte", 's', (1 << 20) + 1, true},
+};
+
+void PrintTo(const ListCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossWordList : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(AcrossWordList, AnUnusableListRefusesTheWordWithoutWaiting) {
+  const ListCase &c = GetParam();
+  Site site;
+  std::string list = site.at("foul.language"), elsewhere = site.tmp / "words";
+  // Blanks, and at the very end a pattern the word does not hold.
+  write_file(elsewhere, std::string(c.size > 3 ? c.size - 3 : 0, ' ') + "zzz");
+  if (c.kind == 'p') mkfifo(list.c_str(), 0666);
+  if (c.kind == 'z') fs::create_symlink("/dev/zero", list);
+  if (c.kind == 'd') fs::create_directory(list);
+  if (c.kind == 'l') fs::create_symlink(elsewhere, list);
+  if (c.kind == 's') fs::rename(elsewhere, list);
+  ChildLimits limits;
+  limits.kill_after = std::chrono::seconds(20);
+  ProgramResult r = site.request(kCurrent, "r=new", kAddress, limits);
+  EXPECT_EQ(r.status, 0) << "killed while it waited or read";
+  EXPECT_EQ(mask_time(r.out).ends_with(kRefusal), c.refused);
+  EXPECT_EQ(site.read(c.refused ? "bad_across.log" : "across.log"), log_line("000001", "new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Unusable, AcrossWordList, ::testing::ValuesIn(kListCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 // A write past the file size limit is cut short: the partial line is taken
-// back, and so is the count; the next word gets that count.
-TEST(AcrossFaults, AnAppendCutShortLeavesNoHalfLineAndNoLostCount) {
+// back, the count stays raised, and the next word gets the next count.
+TEST(AcrossStoreFaults, AnAppendCutShortLeavesNoHalfLine) {
   Site site;
   seed_store(site);
   ChildLimits limits;
   limits.max_file_size = sizeof kOldLine + 10;
   std::string cut = mask_time(site.request(kCurrent, "r=cut", kAddress, limits).out);
   EXPECT_EQ(read_file(site.at("across.log")), kOldLine);
+  EXPECT_EQ(counter(site), 6);
   expect_consistent(site, 5, {{"cut", cut}, {"next", site.page(kCurrent, "r=next")}});
+  EXPECT_EQ(logged_words(site)["next"], 7);
 }
 
 // A tiny tmpfs as the data directory, filled to the brim, then given one page
 // of room: words are stored while there is room, reported while there is none.
-TEST(AcrossFaults, AFullDiskLogsNoWordWithoutItsCount) {
+TEST(AcrossStoreFaults, AFullDiskLogsNoWordWithoutItsCount) {
   Site site;
   if (geteuid() != 0 || mount("tmpfs", site.data.c_str(), "tmpfs", 0, "size=64k") != 0)
     GTEST_SKIP() << "cannot mount a tmpfs (needs root)";
@@ -675,7 +791,9 @@ TEST(AcrossFaults, AFullDiskLogsNoWordWithoutItsCount) {
   for (int i = 0; i < 60; ++i) {
     if (i == 5) fs::resize_file(filler, fs::file_size(filler) - 4096);
     // Long words: the log's last page fills after some 40, then takes the free page.
-    std::string word = "w" + std::to_string(100 + i) + std::string(56, 'a');
+    // Built by appending: GCC 12 at -O3 warns falsely on "w" + std::string.
+    std::string word(1, 'w');
+    word.append(std::to_string(100 + i)).append(56, 'a');
     pages.emplace_back(word, site.page(kCurrent, ("r=" + word).c_str()));
     EXPECT_NE(listing(pages.back().second), kListingFailed);
   }
@@ -687,7 +805,7 @@ TEST(AcrossFaults, AFullDiskLogsNoWordWithoutItsCount) {
 
 // Requests killed at random moments, four at a time: no count twice, no half
 // line, and the next request removes what they left behind.
-TEST(AcrossFaults, KilledRequestsLeaveNoDebris) {
+TEST(AcrossStoreFaults, KilledRequestsLeaveNoDebris) {
   Site site;
   seed_store(site);
   std::vector<std::thread> threads;
@@ -714,7 +832,7 @@ TEST(AcrossFaults, KilledRequestsLeaveNoDebris) {
 // gives back its descriptors (and memory: the sanitizer build checks) and
 // leaves the working directory and umask alone; a time without a local time
 // still ends its log line.
-TEST(AcrossFaults, InProcessRequestsLeaveNothingBehind) {
+TEST(AcrossStoreFaults, InProcessRequestsLeaveNothingBehind) {
   Site site;
   fs::path old_cwd = fs::current_path();
   mode_t old_mask = umask(027);
@@ -739,24 +857,13 @@ TEST(AcrossFaults, InProcessRequestsLeaveNothingBehind) {
 // ---- concurrency ------------------------------------------------------------
 
 // Writers log words w000, w001 ... while readers (the earlier edition
-// without a word) only list, and the lock file of earlier versions is
-// deleted and recreated all along: the store locks its directory, so
-// neither matters.
+// without a word) only list.
 TEST(AcrossConcurrency, SimultaneousRequestsLoseNoCountAndListWholeLines) {
   constexpr std::size_t kWriters = 120;
   constexpr std::size_t kReaders = 40;
   Site site;
   write_file(site.at("across.cnt"), "000100\n\n");
   std::vector<ProgramResult> results(kWriters + kReaders);
-  std::atomic<bool> running = true;
-  std::thread deleter([&] {
-    while (running) {
-      std::error_code ignored;
-      fs::remove(site.at("across.lock"), ignored);
-      std::this_thread::sleep_for(std::chrono::microseconds(300));
-      write_file(site.at("across.lock"), "");
-    }
-  });
   std::vector<std::thread> threads;
   std::vector<std::pair<std::string, std::string>> pages(kWriters);
   for (std::size_t i = 0; i < results.size(); ++i)
@@ -768,12 +875,10 @@ TEST(AcrossConcurrency, SimultaneousRequestsLoseNoCountAndListWholeLines) {
       if (i < kWriters) pages[i] = {word, results[i].out};
     });
   for (std::thread &t : threads) t.join();
-  running = false;
-  deleter.join();
 
   std::map<std::string, long> count_of = logged_words(site);
   EXPECT_EQ(count_of.size(), kWriters);
-  expect_consistent(site, 100, pages);
+  expect_consistent(site, 100, pages, true);
   for (std::size_t i = 0; i < results.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(results[i].status, 0);
@@ -787,6 +892,27 @@ TEST(AcrossConcurrency, SimultaneousRequestsLoseNoCountAndListWholeLines) {
     for (const std::string &word : listed) EXPECT_LE(count_of[word], 100 + long(listed.size()));
     EXPECT_TRUE(i >= kWriters || listed.count(pages[i].first) == 1) << "own word not listed";
   }
+}
+
+// The test plays a writer whose append was cut short: under the lock, half a
+// line stands at the log's end until it is taken back. Readers started
+// meanwhile wait for the lock and never list it.
+TEST(AcrossConcurrency, ALineTakenBackIsNeverListed) {
+  Site site;
+  seed_store(site);
+  int dir = open(site.data.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(flock(dir, LOCK_EX), 0);
+  write_file(site.at("across.log"), std::string(kOldLine) + "000006, half");
+  std::vector<std::string> listings(3);
+  std::vector<std::thread> readers;
+  for (std::size_t i = 0; i < listings.size(); ++i)
+    readers.emplace_back([&, i] { listings[i] = listing(site.request(kEarlier, "r=").out); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  fs::resize_file(site.at("across.log"), sizeof kOldLine - 1);
+  flock(dir, LOCK_UN);
+  close(dir);
+  for (std::thread &t : readers) t.join();
+  EXPECT_EQ(listings, std::vector<std::string>(3, " old\n"));
 }
 
 }  // namespace

@@ -61,9 +61,7 @@ void writeExpenseLine(FILE *out, const DatesReport &r) {
                r.bizmiles, r.rate, r.expense);
 }
 
-void writeClosing(FILE *out) {
-  std::fputs("\n</textarea></div><hr>\n", out);
-}
+void writeClosing(FILE *out) { std::fputs("\n</textarea></div><hr>\n", out); }
 
 }  // namespace
 

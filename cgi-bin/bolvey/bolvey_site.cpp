@@ -13,13 +13,15 @@ const char kDatePattern[] = "(0?[1-9]|1[0-2])/(0?[1-9]|[12][0-9]|3[01])/[0-9]{2}
 
 const FormField kFields[] = {
     kDatesGroup,
-    text_field("date1", "Date 1", "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
-               "to 99 are 1969 to 1999), e.g. 1/1/21", kDatePattern,
-               "month/day/two-digit year, such as 1/1/21", false, 8, 8),
+    text_field("date1", "Date 1",
+               "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
+               "to 99 are 1969 to 1999), e.g. 1/1/21",
+               kDatePattern, "month/day/two-digit year, such as 1/1/21", false, 8, 8),
     kMiles1Field,
-    text_field("date2", "Date 2", "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
-               "to 99 are 1969 to 1999), e.g. 7/1/21", kDatePattern,
-               "month/day/two-digit year, such as 7/1/21", false, 8, 8),
+    text_field("date2", "Date 2",
+               "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
+               "to 99 are 1969 to 1999), e.g. 7/1/21",
+               kDatePattern, "month/day/two-digit year, such as 7/1/21", false, 8, 8),
     kMiles2Field,
     end_field(),
     kYearField,
@@ -33,8 +35,8 @@ const FormField kFields[] = {
 
 const FormDef kBolveyForm = {
     "Dates and Mileage (compact)",
-    "<p>The compact edition answers in a text box and repeats each date as you typed it.</p>\n"
-    DATES_QUESTIONS,
+    "<p>The compact edition answers in a text box and repeats each date as you typed "
+    "it.</p>\n" DATES_QUESTIONS,
     kFields,
     std::size(kFields),
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021",

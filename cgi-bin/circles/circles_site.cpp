@@ -7,13 +7,13 @@ namespace {
 const FormField kFields[] = {
     text_field("length", "Length",
                "a decimal number, or the whole part when you add a fraction, e.g. 2.5",
-               "[0-9]+(\\.[0-9]*)?|\\.[0-9]+", "a decimal number, digits and a point", false, 8,
-               20, "decimal"),
+               "[0-9]+(\\.[0-9]*)?|\\.[0-9]+", "a decimal number, digits and a point", false, 8, 20,
+               "decimal"),
     group_field("Fraction added to the length (optional)",
                 "Fill in both parts or neither: for 2 1/2, enter 2 as the length and 1 over 2 "
                 "here."),
-    text_field("length_num", "Numerator", "digits only, e.g. 1", "[0-9]+", "digits only", false,
-               4, 9, "numeric"),
+    text_field("length_num", "Numerator", "digits only, e.g. 1", "[0-9]+", "digits only", false, 4,
+               9, "numeric"),
     text_field("length_den", "Denominator", "digits only, not 0, e.g. 2", "0*[1-9][0-9]*",
                "digits only, not 0", false, 4, 9, "numeric"),
     end_field(),

@@ -46,8 +46,7 @@ int kestrum_site_page(FILE *out, const FrameRequest &request) {
   if (!answerKestrum(&answer, request.query)) return kPageTooLong;
   writeKestrum(out, answer);
   if (answer.html)
-    write_figure(out, [&](FILE *memory) {
-      return draw_dates_figure(memory, answer.report, kNormalised);
-    });
+    write_figure(
+        out, [&](FILE *memory) { return draw_dates_figure(memory, answer.report, kNormalised); });
   return kPageDone;
 }

@@ -67,8 +67,8 @@ int weekNumber(const std::tm *date) {
 }
 
 void printInputLine(FILE *out, int year, int month, int day) {
-  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", monthNames[month - 1], day,
-               year);
+  std::fprintf(out, "\n<p>\nThe date you input was %s %d, %d.\n</p>\n<p>", monthNames[month - 1],
+               day, year);
 }
 
 // The normalised year may lie one past INT_MAX, so years are printed wide.

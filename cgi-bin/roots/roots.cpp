@@ -143,7 +143,8 @@ RootsInput readRootsInput(const char *query) {
 }
 
 void rootText(char (&text)[kRootTextSize], const complexRoot &root) {
-  std::snprintf(text, sizeof text, "%.5lf%+.5lfi", root.real + 0.0000005, root.imaginary + 0.0000005);
+  std::snprintf(text, sizeof text, "%.5lf%+.5lfi", root.real + 0.0000005,
+                root.imaginary + 0.0000005);
 }
 
 void answerRoots(RootsAnswer *answer, const char *query) {

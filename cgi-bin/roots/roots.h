@@ -69,10 +69,10 @@ bool rootsListed(int n);
 // and the picture are both drawn from it.
 struct RootsAnswer {
   RootsInput in;
-  double r;      // the modulus, findModulus
-  double theta;  // the angle, findAngle
-  double delta;  // the step between roots, findStep
-  bool listed;   // rootsListed(in.n)
+  double r;                        // the modulus, findModulus
+  double theta;                    // the angle, findAngle
+  double delta;                    // the step between roots, findStep
+  bool listed;                     // rootsListed(in.n)
   std::vector<complexRoot> roots;  // rootCount(in.n) records when listed, else none
 };
 

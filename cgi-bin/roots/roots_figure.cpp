@@ -1,13 +1,12 @@
 // The roots figure: the complex plane with axes and a scale, the number
 // re + im*i with its modulus circle, and the roots the page lists on their
 // circle of radius r^(1/n), joined in order, all from the page's answer.
-#include "cgi-bin/roots/roots_site.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "cgi-bin/roots/roots_site.h"
 #include "site/figures/svg.h"
 
 namespace {
@@ -264,8 +263,8 @@ void drawRoots(FILE *out, const RootsAnswer &a, const Plane &p) {
 // many are drawn: all of them, or none when two would overlap (a small
 // circle of many roots), the page listing them just above.
 std::size_t placeRootLabels(Box *boxes, const RootsAnswer &a, const Plane &p,
-                            const AxisBands &bands, const Box &mark, const char (*labels)[kRootTextSize],
-                            std::size_t labelled) {
+                            const AxisBands &bands, const Box &mark,
+                            const char (*labels)[kRootTextSize], std::size_t labelled) {
   for (std::size_t k = 0; k < labelled; ++k) {
     const complexRoot &root = a.roots[k];
     const double rho = root.modulus, x = toX(p, root.real), y = toY(p, root.imaginary);
@@ -279,8 +278,8 @@ std::size_t placeRootLabels(Box *boxes, const RootsAnswer &a, const Plane &p,
 }
 
 // Labels as the page lists the roots; |labels| holds one text per root.
-void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p, const char (*labels)[kRootTextSize],
-                const Box *boxes, std::size_t labelled) {
+void drawLabels(FILE *out, const RootsAnswer &a, const Plane &p,
+                const char (*labels)[kRootTextSize], const Box *boxes, std::size_t labelled) {
   for (std::size_t k = 0; k < labelled; ++k)
     drawLabel(out, "fig-root-label", boxes[k], toX(p, a.roots[k].real), labels[k]);
 }

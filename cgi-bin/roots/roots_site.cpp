@@ -9,8 +9,8 @@ const char kNumberTitle[] = "a decimal number, a minus sign allowed, no plus sig
 
 const FormField kFields[] = {
     text_field("root", "Root <var>n</var>",
-               "a whole number from 1 to 10000 (3 for cube roots), e.g. 3",
-               "[1-9][0-9]{0,3}|10000", "a whole number from 1 to 10000", true, 5, 5, "numeric"),
+               "a whole number from 1 to 10000 (3 for cube roots), e.g. 3", "[1-9][0-9]{0,3}|10000",
+               "a whole number from 1 to 10000", true, 5, 5, "numeric"),
     text_field("real", "Real part <var>a</var>",
                "a decimal number, no plus sign; empty counts as 0; e.g. -1.5", kNumberPattern,
                kNumberTitle, false, 10, 24),

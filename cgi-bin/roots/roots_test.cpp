@@ -9,22 +9,24 @@
 namespace {
 
 const std::string kTitle = "<p><center><h1>Roots of complex numbers.</h1></center>\n\n<hr><p>";
-const std::string kForm =
-    "<img alt=\"[circles]\"  src=\"../images/circles3.gif\"><p>Enter the root you wish to find of "
-    "a complex number, followed by the<br>real and imaginary components of the complex "
-    "number.<br></h2><hr><form action=\"../cgi-bin/roots.pl\" ><table class=\"hidden\"><td "
-    "class=\"hidden\"><sup><input type=\"text\"  name=\"root\"     size=1 ></sup>&#8730;&nbsp;"
-    "<input type=\"text\"  name=\"real\" size=4 >+<input type=\"text\"  name=\"imaginary\" size=4 "
-    ">i</td></table></td><tr></table><input type=\"submit\"                  value=\"submit\" "
-    "><input type=\"reset\"></form></center>";
 const std::string kNotice =
     "\n<p>Too many roots to list: enter an index from -10000 to 10000.</p><hr>";
 
+// The form every page ends with posts to the page the fields it reads.
+const char kFormStart[] = "<img alt=\"[circles]\"";
+const char *const kFormParts[] = {"<form action=\"../cgi-bin/roots.pl\" >", "name=\"root\"",
+                                  "name=\"real\"", "name=\"imaginary\"", "</form></center>"};
+
+// The page, its form checked and cut off.
 std::string serve(const std::optional<std::string> &query) {
   ProgramResult r = run_cgi("roots", query);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  return r.out;
+  const std::size_t at = r.out.rfind(kFormStart);
+  EXPECT_NE(at, std::string::npos) << r.out;
+  if (at == std::string::npos) return r.out;
+  for (const char *part : kFormParts) EXPECT_NE(r.out.find(part, at), std::string::npos) << part;
+  return r.out.substr(0, at);
 }
 
 // The sign the C library gives a not-a-number depends on the processor, so
@@ -47,8 +49,7 @@ TEST(RootsPage, WorkedExampleIsExact) {
                 "\n<h1><sup>3</sup>&#8730;<span style=\"text-decoration:overline\">"
                 "8.000000+0.000000i</span> =</h1>"
                 "\n<ul>\n<li>2.00000+0.00000i</li>\n<li>-1.00000+1.73205i</li>"
-                "\n<li>-1.00000-1.73205i</li></ul><hr>" +
-                kForm);
+                "\n<li>-1.00000-1.73205i</li></ul><hr>");
 }
 
 struct PageCase {
@@ -66,7 +67,7 @@ std::string expectedPage(const PageCase &c) {
                      ".\n</p><p>\n<h1>" + sup + "&#8730;<span style=\"text-decoration:overline\">" +
                      c.number + "</span> =</h1>\n<ul>";
   for (const std::string &item : c.items) page += "\n<li>" + item + "</li>";
-  return page + "</ul><hr>" + kForm;
+  return page + "</ul><hr>";
 }
 
 const std::string kHalf = "3.141593 radians (180.000000&deg;)";
@@ -228,12 +229,11 @@ TEST_P(RootsBound, ListsUpToTheBoundAndNoticeBeyond) {
     ++items;
   if (c.items < 0) {
     EXPECT_EQ(items, 0u);
-    EXPECT_NE(page.find("</h1>" + kNotice + kForm), std::string::npos);
+    EXPECT_TRUE(page.ends_with("</h1>" + kNotice));
   } else {
     EXPECT_EQ(items, static_cast<std::size_t>(c.items));
     EXPECT_NE(page.find("\n<li>1.00000+0.00000i</li>"), std::string::npos);
   }
-  EXPECT_TRUE(page.ends_with(kForm));
 }
 
 INSTANTIATE_TEST_SUITE_P(Indexes, RootsBound, testing::ValuesIn(kBounds));

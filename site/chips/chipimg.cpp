@@ -9,13 +9,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fileio/replace.h"
+#include "fileio/report.h"
+
 namespace {
 
-bool report_errno(FILE *err, const char *what, const char *file) {
-  const char *reason = std::strerror(errno);
-  std::fprintf(err, "chipimg: cannot %s %s: %s\n", what, file, reason);
-  return false;
-}
+const char kProgram[] = "chipimg";
 
 bool report_record(FILE *err, const char *list, long number, const char *why) {
   std::fprintf(err, "chipimg: %s: record %ld: %s\n", list, number, why);
@@ -39,33 +38,28 @@ int encode(FILE *out, Format format, const unsigned char *pixels) {
 
 // Writes |file| in the folder |dir| through ".FILE.tmp" beside it. Chip
 // names never begin with '.', so the temporary name is no chip's. Build
-// output, so there is no fsync: a crash is mended by building again.
+// output, so there is no sync: a crash is mended by building again.
 bool write_image(int dir, const char *file, Format format, const unsigned char *pixels, FILE *err) {
   char temp[kChipNameMax + 16];
   std::snprintf(temp, sizeof temp, ".%s.tmp", file);
-  if (unlinkat(dir, temp, 0) != 0 && errno != ENOENT) return report_errno(err, "remove", temp);
-  int fd = openat(dir, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return report_errno(err, "create", temp);
-  FILE *out = fdopen(fd, "wb");
-  if (out == nullptr) {
-    report_errno(err, "open", temp);
-    close(fd);
-    unlinkat(dir, temp, 0);
+  if (unlinkat(dir, temp, 0) != 0 && errno != ENOENT)
+    return report_errno(err, kProgram, "remove", temp);
+  Replacement image;
+  if (!begin_replacement(image, dir, temp, 0644))
+    return report_errno(err, kProgram, "create", temp);
+  if (encode(image.stream, format, pixels) == 0) {
+    abandon_replacement(image);
+    std::fprintf(err, "chipimg: cannot encode %s\n", file);
     return false;
   }
-  bool encoded = encode(out, format, pixels) != 0;
-  bool written = std::ferror(out) == 0;
-  // Most write errors (a full disk) only show when the stream is flushed.
-  bool closed = std::fclose(out) == 0;
-  if (!encoded)
-    std::fprintf(err, "chipimg: cannot encode %s\n", file);
-  else if (!written || !closed)
-    report_errno(err, "write", file);
-  else if (renameat(dir, temp, dir, file) == 0)
-    return true;
-  else
-    report_errno(err, "rename", file);
-  unlinkat(dir, temp, 0);
+  switch (finish_replacement(image, file, Sync::kNone)) {
+    case Replaced::kDone:
+      return true;
+    case Replaced::kNotWritten:
+      return report_errno(err, kProgram, "write", file);
+    case Replaced::kNotRenamed:
+      return report_errno(err, kProgram, "rename", file);
+  }
   return false;
 }
 
@@ -95,7 +89,7 @@ bool write_records(FILE *in, const char *list, const ChipFolders &folders, FILE 
   for (long number = 1;; ++number) {
     ColourRead got = read_colour(in, &colour);
     if (got == ColourRead::kEnd) return ok;
-    if (got == ColourRead::kReadError) return report_errno(err, "read", list);
+    if (got == ColourRead::kReadError) return report_errno(err, kProgram, "read", list);
     if (got != ColourRead::kRead) return report_record(err, list, number, colour_fault(got));
     if (!chip_name_safe(colour.name))
       ok = report_record(err, list, number, "the name cannot be a chip's file name");
@@ -134,7 +128,7 @@ bool chip_name_safe(const char *name) {
 
 bool open_chip_folders(const char *dir, ChipFolders *folders, FILE *err) {
   int parent = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (parent < 0) return report_errno(err, "open", dir);
+  if (parent < 0) return report_errno(err, kProgram, "open", dir);
   folders->png = open_folder(parent, dir, "png", err);
   folders->bmp = folders->png < 0 ? -1 : open_folder(parent, dir, "bmp", err);
   close(parent);
@@ -151,7 +145,7 @@ void close_chip_folders(ChipFolders *folders) {
 
 bool write_list_images(const char *list, const ChipFolders &folders, FILE *err) {
   FILE *in = std::fopen(list, "r");
-  if (in == nullptr) return report_errno(err, "open", list);
+  if (in == nullptr) return report_errno(err, kProgram, "open", list);
   bool ok = write_records(in, list, folders, err);
   std::fclose(in);
   return ok;

@@ -219,6 +219,50 @@ TEST(SvgPrintf, WritesWhatPrintfWritesInTheCLocale) {
   EXPECT_STREQ(cut, "ab -3 7");
 }
 
+// A label's bytes that are not UTF-8, or not allowed in XML, each become
+// U+FFFD; the markup characters are escaped.
+struct TextCase {
+  const char *name, *text, *written;
+};
+
+const TextCase kTexts[] = {
+    {"Plain", "1/1/21", "1/1/21"},
+    {"Markup", "<b>&\"'", "&lt;b&gt;&amp;&quot;&#39;"},
+    {"TwoByteLetter", "\xC3\xA9", "\xC3\xA9"},
+    {"CutTwoByte", "a\xC3", "a\uFFFD"},
+    {"LoneContinuation",
+     "a\x80"
+     "b",
+     "a\uFFFD"
+     "b"},
+    {"Overlong", "\xC0\xAF", "\uFFFD\uFFFD"},
+    {"OverlongThreeByte", "\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD"},
+    {"Surrogate", "\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},
+    {"BeyondUnicode", "\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"},
+    {"ControlCharacter", "a\x01", "a\uFFFD"},
+    {"NonCharacter", "\xEF\xBF\xBE", "\uFFFD"},
+};
+
+class LabelText : public testing::TestWithParam<TextCase> {};
+
+TEST_P(LabelText, IsValidXml) {
+  EXPECT_EQ(capture([](FILE *out) { xml_text(out, GetParam().text); }), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, LabelText, testing::ValuesIn(kTexts), caseName<TextCase>);
+
+// A scale's step is the largest 1, 2 or 5 times a power of ten within its
+// limit: a circle of radius 7 gets a bar of 5.
+TEST(ScaleStep, IsTheLargestNiceNumberWithin) {
+  const std::pair<double, double> kSteps[] = {{7, 5},     {1, 1},        {10, 10},   {9.99, 5},
+                                              {25, 20},   {2, 2},        {0.3, 0.2}, {1e-3, 1e-3},
+                                              {4.999, 2}, {1e300, 1e300}};
+  for (const auto &[limit, step] : kSteps) EXPECT_DOUBLE_EQ(nice_step(limit), step) << limit;
+  auto parsed = parse(draw("circles", "length=7&dimension=radius").out);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(byClass(*parsed, "fig-scale-label").at(0)->text, "5");
+}
+
 // ---- no figure: nothing written ----
 
 struct NoFigureCase {

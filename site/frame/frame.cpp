@@ -43,11 +43,16 @@ const Status kStatuses[] = {
     {411, "Length Required", "This page answers only GET and HEAD requests."},
     {413, "Content Too Large", "The request is larger than this site accepts."},
     {414, "URI Too Long", "The form sent more than this page can read: 2047 bytes at most."},
+    {416, "Range Not Satisfiable", "The requested part lies beyond the end of the file."},
+    {417, "Expectation Failed", "This site cannot meet the request's expectation."},
+    {431, "Request Header Fields Too Large",
+     "The request's address or headers are longer than this site accepts."},
     {500, "Internal Server Error", "The page could not be computed."},
     {501, "Not Implemented", "This site does not answer that kind of request."},
     {502, "Bad Gateway", "The page's program did not answer."},
     {503, "Service Unavailable", "The site is busy; please try again in a moment."},
     {504, "Gateway Timeout", "The page's program took too long to answer."},
+    {505, "HTTP Version Not Supported", "This site answers HTTP/1.0 and HTTP/1.1 requests."},
 };
 
 const Status &find_status(int code) {

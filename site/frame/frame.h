@@ -33,7 +33,8 @@ void serve_request(FILE *out, const FrameRequest &request, const FramePage *page
 extern const char kSecurityPolicy[];
 
 // Writes the site's error document for |status| (400, 403, 404, 405, 408,
-// 411, 413, 414, 500, 501, 502, 503 or 504; any other is served as 500),
+// 411, 413, 414, 416, 417, 431, 500, 501, 502, 503, 504 or 505; any other
+// is served as 500),
 // without headers: the page a web server shows for its own errors.
 void write_error_document(FILE *out, int status);
 

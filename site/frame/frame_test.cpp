@@ -127,17 +127,113 @@ TEST_P(FrameFragment, IsTheProgramsOutput) {
   EXPECT_EQ(r.body.substr(at + 7, program.out.size()), program.out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Programs, FrameFragment,
-    testing::Values(ProgramCase{"kestrum", "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000"},
-                    ProgramCase{"kestrum", "html=1&year=%3Cb%3E"},
-                    ProgramCase{"bolvey", "bizmiles=1000&rate=.5&date1=2/30/20"},
-                    ProgramCase{"roots", "root=3&real=8&imaginary=0"},
-                    ProgramCase{"circles", "length=2&length_num=1&length_den=2&dimension=radius"},
-                    ProgramCase{"quindle", "month=2&day=30&year=2020"}),
-    [](const testing::TestParamInfo<ProgramCase> &info) {
-      return std::string(info.param.program) + std::to_string(info.index);
-    });
+// Every calculator of the table with its form's example, and a few more.
+std::vector<ProgramCase> fragmentCases() {
+  std::vector<ProgramCase> cases = {{"kestrum", "html=1&year=%3Cb%3E"},
+                                    {"bolvey", "bizmiles=1000&rate=.5&date1=2/30/20"},
+                                    {"quindle", "month=2&day=30&year=2020"}};
+  for (std::size_t i = 0; i < kSitePageCount; ++i)
+    if (kSitePages[i].form != nullptr)
+      cases.push_back({kSitePages[i].name, kSitePages[i].form->example});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, FrameFragment, testing::ValuesIn(fragmentCases()),
+                         [](const testing::TestParamInfo<ProgramCase> &info) {
+                           return std::string(info.param.program) + std::to_string(info.index);
+                         });
+
+// Answers the whole suite once got wrong, each through the frame: numbers
+// with leading zeros are decimal, a date in a zone whose daylight saving is
+// negative, the numeric locale's variables in their order (an empty one is
+// no locale's name).
+struct AnswerCase {
+  const char *name, *program, *query, *tz;
+  const char *lc_all, *lc_numeric, *lang;
+  const char *shown;
+};
+
+const AnswerCase kAnswers[] = {
+    {"RootIndex010", "roots", "root=010&real=1", "UTC", nullptr, nullptr, nullptr, "<sup>10</sup>"},
+    {"Month010", "quindle", "month=010&day=010&year=2021", "UTC", nullptr, nullptr, nullptr,
+     "October 10, 2021 is day 283"},
+    {"Length010", "circles", "length=010&dimension=radius", "UTC", nullptr, nullptr, nullptr,
+     "Circles radius is  10  (10.000)"},
+    {"Year010", "kestrum", "html=1&year=010", "UTC", nullptr, nullptr, nullptr,
+     "010 was not a leap year."},
+    {"Miles010", "bolvey", "bizmiles=010&rate=1", "UTC", nullptr, nullptr, nullptr,
+     "went 10 business miles"},
+    {"DublinWinter", "quindle", "month=1&day=15&year=2021", "Europe/Dublin", nullptr, nullptr,
+     nullptr, "Friday,   January 15, 2021 is day  15 of 2021."},
+    {"LangGermany", "bolvey", "bizmiles=1000&rate=1", "UTC", nullptr, nullptr, "de_DE.UTF-8",
+     "$1,000/mile"},
+    {"EmptyLcAllSkipped", "bolvey", "bizmiles=1000&rate=1", "UTC", "", nullptr, "de_DE.UTF-8",
+     "$1,000/mile"},
+    {"LcAllBeforeLang", "bolvey", "bizmiles=1000&rate=1", "UTC", "C", nullptr, "de_DE.UTF-8",
+     "$1.000/mile"},
+    {"LcNumericBeforeLang", "bolvey", "bizmiles=1000&rate=1", "UTC", nullptr, "de_DE.UTF-8", "C",
+     "$1,000/mile"},
+};
+
+class FrameAnswer : public testing::TestWithParam<AnswerCase> {};
+
+TEST_P(FrameAnswer, Shows) {
+  const AnswerCase &c = GetParam();
+  std::string uri = std::string("/cgi-bin/") + c.program + ".pl";
+  FrameRequest r = request("GET", uri.c_str(), c.query);
+  r.tz = c.tz;
+  r.lc_all = c.lc_all;
+  r.lc_numeric = c.lc_numeric;
+  r.lang = c.lang;
+  Response response = serve(r);
+  EXPECT_EQ(response.status, "200 OK");
+  EXPECT_NE(response.body.find(c.shown), std::string::npos) << response.body;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FrameAnswer, testing::ValuesIn(kAnswers),
+                         [](const testing::TestParamInfo<AnswerCase> &info) {
+                           return std::string(info.param.name);
+                         });
+
+// HEAD answers as GET would, the length limit included, without a body or
+// its length; the guest book's editions are never cached.
+TEST(FrameHead, HeadersAreGetsWithoutTheLength) {
+  const std::string at2047 = "year=" + std::string(2042, '9'), at2048 = at2047 + "9";
+  for (const char *uri : {"/cgi-bin/kestrum.pl", "/cgi-bin/bolvey.pl", "/cgi-bin/across.pl",
+                          "/cgi-bin/across-earlier.pl"}) {
+    for (const std::string &query : {at2047, at2048}) {
+      SCOPED_TRACE(std::string(uri) + " " + std::to_string(query.size()));
+      FrameRequest head = request("HEAD", uri, query.c_str());
+      Response answer = serve(head);
+      if (std::strstr(uri, "across") != nullptr) {
+        EXPECT_NE(answer.headers.find("Cache-Control: no-store\r\n"), std::string::npos);
+        continue;
+      }
+      Response get = serve(request("GET", uri, query.c_str()));
+      EXPECT_EQ(answer.status, get.status);
+      const std::size_t at = get.headers.find("Content-Length: ");
+      ASSERT_NE(at, std::string::npos);
+      EXPECT_EQ(answer.headers, get.headers.erase(at, get.headers.find("\r\n", at) + 2 - at));
+    }
+  }
+}
+
+// A server that rewrote the address gives the page as PATH_INFO alone.
+TEST(FrameRouting, ByPathInfoWithoutAnAddress) {
+  FrameRequest r = request("GET", nullptr, "month=3&day=14&year=2021");
+  r.path_info = "/quindle";
+  Response response = serve(r);
+  EXPECT_EQ(response.status, "200 OK");
+  EXPECT_NE(response.body.find("day  73 of 2021"), std::string::npos);
+}
+
+// The document of a status the site does not know is the 500 one.
+TEST(FrameErrors, AnUnknownStatusIs500) {
+  const std::string internal = capture([](FILE *out) { write_error_document(out, 500); });
+  EXPECT_NE(internal.find("<h1>500 Internal Server Error</h1>"), std::string::npos);
+  for (int status : {0, 299, 418, 999, -404})
+    EXPECT_EQ(capture([&](FILE *out) { write_error_document(out, status); }), internal) << status;
+}
 
 TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
   for (const char *uri : {"/cgi-bin/roots.pl", "/cgi-bin/none.pl"}) {

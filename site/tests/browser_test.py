@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import base64
+import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVE = os.path.join(HERE, "serve_for_test.sh")
@@ -45,6 +46,23 @@ ANSWERS = [
     ("across", "/across.html", {"r": "Browser"},
      "/cgi-bin/across.pl", ["Original input was: Browser<br>", "<td>B</td><td>r</td>"], False),
 ]
+
+
+
+def answers(build):
+    """ANSWERS, and every other calculator of the frame's table through its
+    form's example query."""
+    listed = subprocess.run([os.path.join(build, "bin", "frame"), "--list-pages"],
+                            capture_output=True, text=True, check=True).stdout
+    cases = list(ANSWERS)
+    covered = {case[1] for case in cases}
+    for line in listed.splitlines():
+        name, example = line.split("\t")
+        if f"/{name}.html" not in covered:
+            fields = dict(urllib.parse.parse_qsl(example))
+            cases.append((name, f"/{name}.html", fields, f"/cgi-bin/{name}.pl", [], False))
+    return cases
+
 
 # name, form page, field, malformed value the browser must refuse.
 REFUSED = [
@@ -148,14 +166,14 @@ class Site:
             if kind == "radio":
                 next(e for e in elements if e.get_attribute("value") == value).click()
             elif kind == "checkbox":
-                if elements[0].is_selected() != value:
+                if elements[0].is_selected() != bool(value):
                     elements[0].click()
             else:
                 elements[0].clear()
                 elements[0].send_keys(value)
 
 
-def run(base, shots):
+def run(base, shots, cases):
     check = Check()
     with tempfile.TemporaryDirectory(prefix="site-browser-") as profile:
         driver = start_browser(profile)
@@ -166,7 +184,7 @@ def run(base, shots):
             site.wait_loaded("/")
             site.visit_checks("index")
 
-            for name, page, fields, answer, texts, figure in ANSWERS:
+            for name, page, fields, answer, texts, figure in cases:
                 try:
                     form = site.open_form(page)
                     site.fill(form, fields)
@@ -234,7 +252,7 @@ def main():
         fail_setup(f"the site did not start: {started.stderr.strip()}")
     run_dir, port = started.stdout.split()
     try:
-        check = run(f"http://127.0.0.1:{port}", shots)
+        check = run(f"http://127.0.0.1:{port}", shots, answers(build))
     finally:
         subprocess.run([SERVE, "stop", run_dir], timeout=60)
     print(f"browser: {check.passed} passed, {check.failed} failed")

@@ -1,8 +1,7 @@
-#include "site/unit/unit.h"
-
 #include <cstring>
 
 #include "formlib/formlib.h"
+#include "site/unit/unit.h"
 
 namespace {
 
@@ -51,8 +50,8 @@ void write_checkbox(FILE *out, const FormField &f, const char *query) {
   std::fprintf(out,
                "<div class=\"field choice\"><input type=\"checkbox\" id=\"%s\" name=\"%s\" "
                "value=\"%s\"%s> <label for=\"%s\">%s</label></div>\n",
-               f.name, f.name, f.value, checked(f.name, f.value, f.checked, query) ? " checked" : "",
-               f.name, f.label);
+               f.name, f.name, f.value,
+               checked(f.name, f.value, f.checked, query) ? " checked" : "", f.name, f.label);
 }
 
 // A radio button of the choice |choice|. A query that sends none of the

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -180,6 +181,11 @@ const Failure kFailures[] = {
      malformed("rgbp.txt", 1, "the list ends inside the record") +
          malformed("grayp.txt", 2, "the list ends inside the record"),
      {{"rgb", kFile, ""}, {"gray", kFile, kOrangeChip}}},
+    {"component of ten times INT_MAX",
+     {{"rgbp.txt", kFile, "0 21474836470 0 wide\n"}, {"grayp.txt", kFile, "-21474836480 0 0 w"}},
+     malformed("rgbp.txt", 1, "a component is out of range") +
+         malformed("grayp.txt", 1, "a component is out of range"),
+     {{"rgb", kFile, ""}, {"gray", kFile, ""}}},
     {"component of twenty digits",
      {{"rgbp.txt", kFile, "12345678901234567890 0 0 big\n"},
       {"grayp.txt", kFile, "0 0 -99999999999999999999 small\n"}},
@@ -287,20 +293,20 @@ TEST(TinctorReplace, FollowsNoLink) {
 
 // ---- help text ----
 
-TEST(TinctorHelp, PrintsTwelveLines) {
-  EXPECT_EQ(capture([](FILE *out) { help(out); }),
-            "tinctor  A. Maintainer  8/12/10\n"
-            "\n"
-            "processes the rgbp.txt and grayp.txt and creates rgb and gray which can\n"
-            "be used as stubs to display color info as well as the chip itself which\n"
-            "is assumed to be in /images/chips/png with bmp available in /images/chips/bmp.\n"
-            "\n"
-            "See dravnik for more information.\n"
-            "\n"
-            "This program is in the public domain.\n"
-            "\n"
-            "TINCTOR  A. MAINTAINER  8/12/10\n"
-            "maintainer@example.org https://www.example.org/dravnik.html\n");
+// Twelve lines, each ended by a newline: blank lines between the parts, and
+// the closing line the opening one in capitals.
+TEST(TinctorHelp, TwelveLinesClosingWithTheFirstInCapitals) {
+  std::string text = capture([](FILE *out) { help(out); });
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    lines.push_back(text.substr(at, end - at));
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_TRUE(text.ends_with("\n"));
+  for (std::size_t blank : {1, 5, 7, 9}) EXPECT_EQ(lines[blank], "") << blank + 1;
+  std::string upper = lines[0];
+  for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(lines[10], upper);
+  EXPECT_TRUE(lines[0].starts_with("tinctor  ") && lines[0].ends_with("  8/12/10")) << lines[0];
 }
 
 }  // namespace

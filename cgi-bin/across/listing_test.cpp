@@ -1,7 +1,7 @@
-// The word column and the box of previous words against their oracle: the
-// pipeline "cut -d, -f2 LOG | sort -bfu" under LC_ALL=C, and the box as it
-// was copied from that pipeline's output.
-#include "cgi-bin/across/store.h"
+// The box of previous words against its oracle: the output of the pipeline
+// "cut -d, -f2 LOG | sort -bfu" under LC_ALL=C, copied into the box as it
+// always was.
+#include "cgi-bin/across/listing.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -40,15 +40,14 @@ std::string piecewise_listing(std::string column) {
   return shown;
 }
 
-// The sorted column and the box for the log open at |fd|.
-std::pair<std::string, std::string> column_and_box(int fd) {
+// The box for the log open at |fd|.
+std::string box(int fd) {
   WordColumn column;
   bool read = read_word_column(fd, column);
   EXPECT_TRUE(read);
-  std::string box = capture([&](FILE *out) { list_words(out, column, read); });
-  std::string sorted = capture([&](FILE *out) { write_word_column(out, column); });
+  std::string shown = capture([&](FILE *out) { list_words(out, column, read); });
   free_word_column(column);
-  return {sorted, box};
+  return shown;
 }
 
 // A random log with what trips a field cutter and a case-folding sort: words
@@ -96,7 +95,7 @@ std::string random_log(unsigned seed) {
 
 // Each log also goes in packets of 1 to 9 bytes through a socket, so that
 // each read of the column ends at another place of a field or a line.
-TEST(WordColumn, MatchesCutAndSortAndTheBoxCopiedFromThem) {
+TEST(Listing, MatchesTheBoxCopiedFromCutAndSort) {
   std::vector<std::pair<std::string, std::string>> cases = {
       {"empty log", ""},
       {"one empty line", "\n"},
@@ -116,9 +115,9 @@ TEST(WordColumn, MatchesCutAndSortAndTheBoxCopiedFromThem) {
   for (const auto &[name, log] : cases) {
     SCOPED_TRACE(name);
     write_file(dir / "log", log);
-    std::string expected = pipeline(dir / "log");
+    std::string expected = piecewise_listing(pipeline(dir / "log"));
     int fd = open((dir / "log").c_str(), O_RDONLY | O_CLOEXEC);
-    EXPECT_EQ(column_and_box(fd), std::make_pair(expected, piecewise_listing(expected)));
+    EXPECT_EQ(box(fd), expected);
     close(fd);
     int pair[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
@@ -130,7 +129,7 @@ TEST(WordColumn, MatchesCutAndSortAndTheBoxCopiedFromThem) {
       }
       close(fd);
     });
-    EXPECT_EQ(column_and_box(pair[0]).first, expected) << "read in packets";
+    EXPECT_EQ(box(pair[0]), expected) << "read in packets";
     writer.join();
     close(pair[0]);
   }

@@ -1,0 +1,59 @@
+#include "cgi-bin/across/logs.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Writes all |count| parts, resuming after a short write.
+bool write_all(int fd, iovec *parts, int count) {
+  while (count > 0) {
+    ssize_t n = writev(fd, parts, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    std::size_t done = static_cast<std::size_t>(n);
+    for (; count > 0 && done >= parts->iov_len; ++parts, --count) done -= parts->iov_len;
+    if (count > 0) {
+      parts->iov_base = static_cast<char *>(parts->iov_base) + done;
+      parts->iov_len -= done;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool append_log_line(int dir, const char *log, int count, const char *stored, const char *address,
+                     const char *timestamp) {
+  int fd =
+      openat(dir, log, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  char head[32];
+  std::snprintf(head, sizeof head, "%06d, ", count);
+  std::size_t stamp = std::strlen(timestamp);
+  bool ends_line = stamp > 0 && timestamp[stamp - 1] == '\n';
+  char separator[] = ", ";
+  char newline[] = "\n";
+  iovec parts[] = {{head, std::strlen(head)},
+                   {const_cast<char *>(stored), std::strlen(stored)},
+                   {separator, 2},
+                   {const_cast<char *>(address), std::strlen(address)},
+                   {separator, 2},
+                   {const_cast<char *>(timestamp), stamp},
+                   {newline, ends_line ? 0u : 1u}};
+  bool ok = write_all(fd, parts, sizeof parts / sizeof parts[0]);
+  if (!ok) ftruncate(fd, st.st_size);
+  close(fd);
+  return ok;
+}
