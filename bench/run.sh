@@ -8,7 +8,7 @@
 #  2. Requests/s and p99 latency (wrk -t2 -c8, the median of three
 #     interleaved rounds) for roots, quindle and circles through lighttpd
 #     in CGI and FastCGI mode and through nginx with the deploy's FastCGI
-#     workers, against two baselines: the static no-op CGI on a minimal
+#     workers (also with kept connections), against two baselines: the static no-op CGI on a minimal
 #     lighttpd (mod_cgi alone) and on the site's own lighttpd.
 #  3. roots' p99 through lighttpd in FastCGI mode, alone and while 4
 #     clients load the guest book's listing of a 1M-word log.
@@ -104,9 +104,10 @@ cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
 # 2. Through the web servers, each subject against two baselines served
 # beside it: the no-op CGI on a minimal lighttpd (mod_cgi and nothing
 # else: the plainest server) and the no-op CGI on the site's own lighttpd
-# (its headers, rewrites and environment). Four servers run at once: the
-# minimal one, the site in CGI mode, the site in FastCGI mode, and nginx
-# with the deploy's frame workers, its connections to them kept open.
+# (its headers, rewrites and environment). Five servers run at once: the
+# minimal one, the site on lighttpd in CGI and in FastCGI mode, and on
+# nginx with the deploy's frame workers, as configured and with its
+# connections to the workers kept open.
 # Every round visits every address once, so that a slow moment of the
 # machine falls on all of them alike; each figure is the median round.
 wrk_run() {  # URL CLIENTS THREADS: prints "requests/s<TAB>p99 ms"
@@ -159,11 +160,11 @@ site_tree "$work/fastcgi" $((port + 2)) fastcgi
 add_noop "$work/fastcgi"
 start_lighttpd "$work/fastcgi"
 
-# nginx with the deploy's workers, its connections to each pool kept open:
-# one kept connection per nginx process, so that no worker sits on an idle
-# one while requests wait.
-site_tree "$work/nginx" $((port + 3)) fastcgi
-/usr/bin/python3 - "$work/nginx/conf/nginx.conf" <<'EOF'
+# nginx with the deploy's workers, as configured and with its connections
+# to each pool kept open (one kept connection per nginx process).
+nginx_tree() {  # DIR PORT KEEP(yes|no)
+  site_tree "$1" "$2" fastcgi
+  [[ $3 == no ]] || /usr/bin/python3 - "$1/conf/nginx.conf" <<'EOF'
 import re, sys
 path = sys.argv[1]
 conf = open(path).read()
@@ -177,13 +178,17 @@ pools = "".join("  upstream pool%d {\n    server unix:%s;\n    keepalive 1;\n  }
                 for i, socket in enumerate(sockets))
 open(path, "w").write(conf.replace("http {\n", "http {\n" + pools, 1))
 EOF
-as_site_user "$work/nginx/data" "$work/nginx/run"
-for script in "$work"/nginx/conf/*workers*.sh; do
-  sh "$script" start >/dev/null
-  worker_scripts+=("$script")
-done
-nginx -c "$work/nginx/conf/nginx.conf" -e "$work/nginx/run/nginx-error.log"
-pidfiles+=("$work/nginx/run/nginx.pid")
+  as_site_user "$1/data" "$1/run"
+  local script
+  for script in "$1"/conf/*workers*.sh; do
+    sh "$script" start >/dev/null
+    worker_scripts+=("$script")
+  done
+  nginx -c "$1/conf/nginx.conf" -e "$1/run/nginx-error.log"
+  pidfiles+=("$1/run/nginx.pid")
+}
+nginx_tree "$work/nginx" $((port + 3)) no
+nginx_tree "$work/nginx-kept" $((port + 5)) yes
 sleep 1
 
 # The calculators' example queries, from the frame's own table.
@@ -198,6 +203,7 @@ for server in "lighttpd, cgi|$((port + 1))" "lighttpd, fastcgi|$((port + 2))" \
     subjects+=("$part|$page.pl|$local_url:$at/cgi-bin/$page.pl?$(query "$page")")
   done
 done
+subjects+=("nginx, fastcgi, kept connections|roots.pl|$local_url:$((port + 5))/cgi-bin/roots.pl?$(query roots)")
 declare -A rps=() p99=()
 for round in 1 2 3; do
   for subject in "${subjects[@]}"; do
@@ -226,8 +232,7 @@ done
 # 3. A calculator beside the guest book: roots' p99 through lighttpd in
 # FastCGI mode, alone and while 4 clients load the guest book's listing of
 # a 1M-word log (each of their requests logs a word and lists them all).
-# The deploy gives the guest book its own workers; a configuration that
-# still sends every page to one pool gets the same split here.
+# The deploy gives the guest book's pages a pool of workers of their own.
 make_log() {  # WORDS FILE: seeded words, a tenth of them repeated in another case
   /usr/bin/python3 - "$1" "$2" <<'EOF'
 import random, sys
@@ -248,24 +253,6 @@ EOF
 make_log 1000000 "$work/1000000.log"
 book=$work/book-site
 site_tree "$book" $((port + 4)) fastcgi
-pools="the deploy's pools"
-if [[ $(grep -c '"bin-path"' "$book/conf/lighttpd-fastcgi.conf") -eq 1 ]]; then
-  pools="the benchmark's two pools"
-  cat >"$book/conf/lighttpd-fastcgi.conf" <<'EOF'
-fastcgi.server = (
-  "/cgi-bin/across" => ((
-    "socket" => site_dir + "/run/book.sock", "bin-path" => site_dir + "/cgi-bin/frame",
-    "max-procs" => 1, "check-local" => "disable",
-    "bin-environment" => ("TZ" => "UTC", "LANG" => "en_US.UTF-8"),
-  )),
-  "/cgi-bin/" => ((
-    "socket" => site_dir + "/run/frame.sock", "bin-path" => site_dir + "/cgi-bin/frame",
-    "max-procs" => 2, "check-local" => "disable",
-    "bin-environment" => ("TZ" => "UTC", "LANG" => "en_US.UTF-8"),
-  )),
-)
-EOF
-fi
 cp "$work/1000000.log" "$book/data/across.log"
 printf '%06d\n\n' 1000000 >"$book/data/across.cnt"
 start_lighttpd "$book"
@@ -279,7 +266,7 @@ sleep 1
 IFS=$'\t' read -r _ loaded < <(wrk_run "$roots_url" 1 1)
 wait "$load"
 stop_servers
-row "beside the guest book" "roots.pl p99, 4 clients on the 1M-word listing ($pools)" \
+row "beside the guest book" "roots.pl p99, 4 clients on the 1M-word listing" \
   "$loaded ms" "$alone ms (alone)" "$(ratio "$loaded" "$alone")" "" "" "< 50 ms"
 
 # 4. One CGI request, as lighttpd starts it: minor page faults (the median
