@@ -17,6 +17,9 @@ tests=(libgtest-dev libexpat1-dev locales tzdata coreutils clang libclang-rt-14-
 serve=(lighttpd nginx apache2 spawn-fcgi multiwatch libfcgi-bin curl
   chromium chromium-driver python3-selenium)
 packages=("${build[@]}" "${site[@]}" "${tests[@]}" "${serve[@]}")
+# npm installs the browser test's accessibility checker into the build
+# tree; an npm that came with another build of Node.js does as well.
+command -v npm >/dev/null || packages+=(npm)
 
 # The web servers' boot services and the packages that bring them. The site
 # starts its own servers; a service this script installs is kept from

@@ -95,7 +95,10 @@ check_answers() {
   answer across-word '/cgi-bin/across.pl?r=Hello' 'Original input was: Hello<br>' \
     '<td>H</td><td>e</td><td>l</td><td>l</td><td>o</td><tr>' ' hello'
   answer across-refused '/cgi-bin/across.pl?r=darn' "But please don't use punctuation or foul language here!!"
-  answer across-earlier '/cgi-bin/across-earlier.pl' 'Previous words have been:' ' hello'
+  answer across-earlier '/cgi-bin/across-earlier.pl?r=Earlier' 'Previous words have been:' ' hello'
+  # An answer address asked nothing shows its form under a prompt.
+  answer across-asked-nothing '/cgi-bin/across.pl' 'Fill in the form to get an answer.' \
+    '<form action="/cgi-bin/across.pl">'
   answer source '/cgi-bin/source.pl?s=../sources/across' 'Source of the guest book' '#include &lt;'
 }
 
@@ -161,6 +164,7 @@ check_headers_of_responses() {
   headers_case guest-book '/cgi-bin/across.pl?r=Cached' 'text/html; charset=utf-8' no-store
   headers_case static-page /index.html 'text/html; charset=utf-8' ''
   headers_case style-sheet /site.css 'text/css; charset=utf-8' ''
+  headers_case script /site.js 'text/javascript; charset=utf-8' ''
   headers_case picture /images/calendar.png image/png ''
 }
 

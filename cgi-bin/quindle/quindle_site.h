@@ -8,8 +8,9 @@
 #include "site/unit/unit.h"
 
 // Draws |answer|: the month of the normalised date as a calendar, weeks in
-// rows from Sunday, the date marked. Returns false, with nothing to keep,
-// when the page shows no date.
+// rows from Monday headed by their week numbers as the page counts them,
+// the date marked. Returns false, with nothing to keep, when the page
+// shows no date.
 bool draw_quindle_figure(FILE *out, const DayAnswer &answer);
 
 // The page's fragment for |request|, then its figure.

@@ -521,26 +521,30 @@ TEST(CircleFigure, DrawnExactlyWhenThePageAnswers) {
 struct CalendarCase {
   const char *name, *query, *zone;
   const char *month;  // heading of the month drawn
-  int column, row;    // of the marked cell: column 0 is Sunday
+  int column, row;    // of the marked cell: column 0 is Monday
   const char *day;
+  const char *week;  // the marked row's week number, as the page prints it
 };
 
 void PrintTo(const CalendarCase &c, std::ostream *os) { *os << c.name; }
 
 const CalendarCase kCalendars[] = {
-    {"march_14_2021", "month=3&day=14&year=2021", "UTC", "March 2021", 0, 2, "14"},
-    {"february_30_is_march_2", "month=2&day=30&year=2021", "UTC", "March 2021", 2, 0, "2"},
-    {"new_year_friday", "month=1&day=1&year=2021", "America/New_York", "January 2021", 5, 0, "1"},
-    {"december_32_carries", "month=12&day=32&year=2020", "America/Sao_Paulo", "January 2021", 5, 0,
-     "1"},
-    {"leap_day_end_of_year", "month=12&day=31&year=2024", "UTC", "December 2024", 2, 4, "31"},
-    {"sixth_row", "month=5&day=31&year=2020", "America/Havana", "May 2020", 0, 5, "31"},
-    {"leap_february", "month=2&day=29&year=2000", "UTC", "February 2000", 2, 4, "29"},
+    {"march_14_2021_sunday", "month=3&day=14&year=2021", "UTC", "March 2021", 6, 1, "14", "10"},
+    {"february_30_is_march_2", "month=2&day=30&year=2021", "UTC", "March 2021", 1, 0, "2", "9"},
+    {"new_year_friday_week_0", "month=1&day=1&year=2021", "America/New_York", "January 2021", 4, 0,
+     "1", "53"},
+    {"december_32_carries", "month=12&day=32&year=2020", "America/Sao_Paulo", "January 2021", 4, 0,
+     "1", "53"},
+    {"leap_day_end_of_year_sixth_row", "month=12&day=31&year=2024", "UTC", "December 2024", 1, 5,
+     "31", "53"},
+    {"sunday_ends_the_row", "month=5&day=31&year=2020", "America/Havana", "May 2020", 6, 4, "31",
+     "21"},
+    {"leap_february", "month=2&day=29&year=2000", "UTC", "February 2000", 1, 4, "29", "9"},
 };
 
 class CalendarFigure : public testing::TestWithParam<CalendarCase> {};
 
-TEST_P(CalendarFigure, MarksTheAnsweredDay) {
+TEST_P(CalendarFigure, MarksTheAnsweredDayInItsWeek) {
   const CalendarCase &c = GetParam();
   ScopedTimeZone zone(c.zone);
   auto parsed = parse(draw("quindle", c.query).out);
@@ -549,9 +553,10 @@ TEST_P(CalendarFigure, MarksTheAnsweredDay) {
   auto marked = byClass(*parsed, "fig-cell-marked");
   ASSERT_EQ(marked.size(), 1u);
   const double width = num(*marked[0], "width"), height = num(*marked[0], "height");
-  EXPECT_EQ(num(*marked[0], "x"), 20 + c.column * width);
+  EXPECT_EQ(num(*marked[0], "x"), 76 + c.column * width);
   EXPECT_EQ(num(*marked[0], "y"), 70 + c.row * height);
   EXPECT_EQ(byClass(*parsed, "fig-day-marked").at(0)->text, c.day);
+  EXPECT_EQ(byClass(*parsed, "fig-week").at(c.row)->text, c.week);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, CalendarFigure, testing::ValuesIn(kCalendars),

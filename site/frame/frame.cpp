@@ -11,14 +11,15 @@
 #error "the build names the outside form actions the guest book's footer may post to"
 #endif
 
-// Only the site's own files, plus the two inline snippets the programs'
-// fragments carry, allowed by their hashes: the guest book's
-// OnFocus="this.blur();" and the roots page's
-// style="text-decoration:overline". The guest book's footer also holds a
+// Only the site's own files, plus the one inline snippet of the programs'
+// fragments the site keeps, allowed by its hash: the roots page's
+// style="text-decoration:overline". The guest book's
+// OnFocus="this.blur();" is not allowed: it would throw a keyboard user out
+// of the box of previous words. The guest book's footer also holds a
 // search form that posts to the outside search site.
 #define SITE_SECURITY_POLICY                                                                  \
   "default-src 'none'; "                                                                      \
-  "script-src 'self' 'unsafe-hashes' 'sha256-ubVtN7o4lID+ygS27MYrBncTR2bM9QuFsrqjVOUvwco='; " \
+  "script-src 'self'; "                                                                       \
   "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "  \
   "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS                                     \
   "; "                                                                                        \
@@ -65,12 +66,13 @@ const char kDocumentTail[] =
     "\n</main>\n<p class=\"home\"><a href=\"/\">All tools</a></p>\n</body></html>\n";
 
 // The document's opening, up to <main>, in pieces around its title; an
-// answer's also links the figures' style sheet.
+// answer's also links the figures' style sheet and the site's script.
 const char kHeadBeforeTitle[] =
     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
 const char kHeadAfterTitle[] = "</title><link rel=\"stylesheet\" href=\"/site.css\">";
-const char kFiguresLink[] = "<link rel=\"stylesheet\" href=\"/figures.css\">";
+const char kFiguresLink[] =
+    "<link rel=\"stylesheet\" href=\"/figures.css\"><script src=\"/site.js\" defer></script>";
 const char kHeadEnd[] =
     "</head>\n<body>\n<nav class=\"home\"><a href=\"/\">All tools</a></nav>\n<main>\n";
 
@@ -174,15 +176,54 @@ bool too_long(const FramePage &page, const FrameRequest &request) {
          std::strlen(request.query) > kQueryMax;
 }
 
-// Runs |page| into |fragment| (its picture follows its answer). Returns
-// the status.
-int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &fragment) {
-  FILE *out = start_memory_stream(&fragment);
+// Whether |query| leaves every text field of |form| empty: it asks nothing
+// the page could answer.
+bool asks_nothing(const FormDef &form, const char *query) {
+  if (query == nullptr) return true;
+  char value[256];
+  for (std::size_t i = 0; i < form.count; ++i)
+    if (form.fields[i].kind == FieldKind::kText && get_var(value, form.fields[i].name, query) > 0)
+      return false;
+  return true;
+}
+
+// For a query that asks nothing: the form's heading and introduction, a
+// prompt, and the form with whatever the query did choose.
+void write_prompt(FILE *out, const FramePage &page, const char *query) {
+  std::fprintf(out, "<h1>%s</h1>\n%s", page.form->title, page.form->intro);
+  std::fputs("<p class=\"prompt\">Fill in the form to get an answer.</p>\n", out);
+  write_form(out, page.name, *page.form, query);
+}
+
+// The form after an answer, to ask again: filled in with what was asked,
+// except where an answer changes data (the guest book), whose field is for
+// the next word.
+void write_form_again(FILE *out, const FramePage &page, const char *query) {
+  std::fprintf(out,
+               "\n<section class=\"again\" aria-labelledby=\"again\">\n<h2 id=\"again\">%s</h2>\n",
+               page.changes_data ? "Leave another word" : "Ask again");
+  write_form(out, page.name, *page.form, page.changes_data ? nullptr : query);
+  std::fputs("</section>", out);
+}
+
+// Writes into |body| what the document holds between <main> and its tail:
+// for a query that fills none of the page's form, the form under a prompt;
+// else the title as the heading when the fragment has none, the fragment
+// (its picture follows its answer) and the form again. Returns the status.
+int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &body) {
+  FILE *out = start_memory_stream(&body);
   if (out == nullptr) return 500;
-  use_time_zone(request.tz);
-  int result = page.page(out, request);
-  std::setlocale(LC_ALL, "C");
-  if (!finish_memory_stream(&fragment)) return 500;
+  int result = kPageDone;
+  if (page.form != nullptr && !too_long(page, request) && asks_nothing(*page.form, request.query)) {
+    write_prompt(out, page, request.query);
+  } else {
+    if (page.adds_heading) std::fprintf(out, "<h1>%s</h1>\n", page.title);
+    use_time_zone(request.tz);
+    result = page.page(out, request);
+    std::setlocale(LC_ALL, "C");
+    if (result == kPageDone && page.form != nullptr) write_form_again(out, page, request.query);
+  }
+  if (!finish_memory_stream(&body)) return 500;
   switch (result) {
     case kPageDone:
       return 200;

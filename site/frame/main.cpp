@@ -121,7 +121,7 @@ int serve_fastcgi(int directory) {
 // Every page with a form: its name and the example query its form gives.
 int list_pages() {
   for (std::size_t i = 0; i < kSitePageCount; ++i)
-    if (kSitePages[i].form != nullptr)
+    if (kSitePages[i].form != nullptr && !kSitePages[i].changes_data)
       std::printf("%s\t%s\n", kSitePages[i].name, kSitePages[i].form->example);
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 // follows it.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "cgi-bin/across/across.h"
 #include "cgi-bin/bolvey/bolvey_site.h"
@@ -45,7 +46,12 @@ int source(FILE *out, const FrameRequest &request) {
   std::fputs("</ul>\n", out);
   for (std::size_t i = 0; i < kAcrossSourceCount; ++i) {
     const SourceFile &file = kAcrossSources[i];
-    std::fprintf(out, "<h2 id=\"f%zu\">%s</h2>\n<pre><code>", i, file.name);
+    // A block scrolls sideways on its long lines: a keyboard stop, named by
+    // its heading, lets the keyboard scroll it.
+    std::fprintf(out,
+                 "<h2 id=\"f%zu\">%s</h2>\n"
+                 "<pre tabindex=\"0\" role=\"region\" aria-labelledby=\"f%zu\"><code>",
+                 i, file.name, i);
     char piece[256];
     char shown[html_escaped_size(sizeof piece - 1)];
     for (std::size_t at = 0; at < file.size; at += sizeof piece - 1) {
@@ -59,16 +65,52 @@ int source(FILE *out, const FrameRequest &request) {
   return kPageDone;
 }
 
+// The guest book's forms. The current edition keeps a word's letters,
+// digits and hyphens, and its spaces (sent as '+'), each one byte of the
+// 64 it reads; any other character arrives as a three-byte '%' escape or
+// becomes '.', so the form asks for exactly those four kinds. The earlier
+// edition keeps whatever is sent, up to its 255-byte field.
+const FormField kAcrossFields[] = {
+    text_field("r", "Your word",
+               "letters, digits, hyphens and spaces, up to 64 characters, e.g. Hello world",
+               "[A-Za-z0-9 \\-]+", "letters, digits, hyphens and spaces", true, 40, 64),
+};
+const FormDef kAcrossForm = {
+    "Guest words",
+    "<p>Leave a word: the guest book shows it turned row by row and lists the words of earlier "
+    "visitors. Punctuation and foul language are refused.</p>\n"
+    "<p>The <a href=\"/cgi-bin/across-earlier.pl\">earlier edition</a> of the guest book is kept "
+    "as well.</p>\n",
+    kAcrossFields,
+    std::size(kAcrossFields),
+    "r=Hello+world",
+};
+
+const FormField kAcrossEarlierFields[] = {
+    text_field("r", "Your word",
+               "any text up to 255 characters; &lt; and &gt; are shown as ( and ), e.g. Hello",
+               nullptr, nullptr, true, 40, 255),
+};
+const FormDef kAcrossEarlierForm = {
+    "Guest words (earlier edition)",
+    "<p>The guest book's earlier edition: it shows your word turned row by row and lists the "
+    "words of earlier visitors.</p>\n",
+    kAcrossEarlierFields,
+    std::size(kAcrossEarlierFields),
+    "r=Hello",
+};
+
 }  // namespace
 
-// name, title, page, form, changes data, refuses a query over kQueryMax bytes
+// name, title, page, form, changes data, refuses a query over kQueryMax
+// bytes, adds a heading
 const FramePage kSitePages[] = {
     {"kestrum", "Dates and Mileage", kestrum_site_page, &kKestrumForm, false, true},
     {"bolvey", "Dates and Mileage", bolvey_site_page, &kBolveyForm, false, true},
     {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
-    {"across", "Guest words", across, nullptr, true, false},
-    {"across-earlier", "Guest words", across_earlier, nullptr, true, false},
-    {"circles", "Circles", circles_site_page, &kCirclesForm, false, false},
+    {"across", "Guest words", across, &kAcrossForm, true, false, true},
+    {"across-earlier", "Guest words", across_earlier, &kAcrossEarlierForm, true, false, true},
+    {"circles", "Circles", circles_site_page, &kCirclesForm, false, false, true},
     {"quindle", "Day of the Year", quindle_site_page, &kQuindleForm, false, false},
     {"source", "Source of the guest book", source, nullptr, false, false},
 };

@@ -2,12 +2,16 @@
 """Draws the pictures the program pages show, into the folder given:
 
   circles2.gif  a circle with its radius and its diameter marked (circles)
-  circles3.gif  the n-th roots of a number: a regular polygon of points on a
-                circle, with the axes of the complex plane (roots)
-  calendar.png  a calendar page with one day ringed (day of the year)
+  circles3.gif  the complex plane: its axes and a circle about the origin,
+                with an arc turning from the real axis (roots)
+  calendar.png  a blank calendar leaf, weeks from Monday (day of the year)
   favicon.ico   the site's icon at 16, 32 and 48 pixels, a root on its
                 circle; written to the document root, where browsers ask
                 for it
+
+The three page pictures only illustrate: they show no count, number or
+date, so they cannot contradict an answer beside them. They are drawn on a
+transparent ground in colours that read on a light and a dark page alike.
 
 Change the constants below to change the pictures; the build redraws them
 whenever this file changes. Shapes are drawn at four times the size and
@@ -27,24 +31,22 @@ from PIL import Image, ImageDraw, ImageFont
 
 SCALE = 4  # supersampling factor for the shapes
 
-PAPER = (253, 252, 247)
-INK = (40, 44, 52)
-CIRCLE = (31, 78, 140)
-RADIUS = (192, 57, 43)
-DIAMETER = (30, 132, 73)
-AXES = (120, 124, 132)
+CLEAR = (0, 0, 0, 0)  # the page pictures' ground
+PAPER = (253, 252, 247)  # the icon's disc and the calendar's title
+INK = (128, 134, 145)  # mid-grey: reads on light and dark pages
+CIRCLE = (58, 125, 205)
+RADIUS = (214, 76, 60)
+DIAMETER = (40, 160, 90)
+AXES = (128, 134, 145)
 HEADER = (192, 57, 43)
 RING = (150, 150, 150)
-GRID = (205, 205, 200)
+GRID = (128, 134, 145)
 
 CIRCLE_SIZE = 200  # both circle pictures are square
-ROOT_COUNT = 5  # points on the roots picture
-ROOT_TURN = 12.0  # angle of the first root, degrees counterclockwise
+ARC_TURN = 50.0  # the roots picture's arc, degrees counterclockwise from the real axis
 
 CALENDAR_SIZE = (168, 176)
-CALENDAR_FIRST_WEEKDAY = 2  # column of day 1; columns run Monday to Sunday
-CALENDAR_DAYS = 31
-CALENDAR_RINGED_DAY = 14
+CALENDAR_ROWS = 5
 CALENDAR_TITLE = "DAY OF THE YEAR"
 WEEKDAY_LETTERS = "MTWTFSS"
 
@@ -53,8 +55,8 @@ ICON_ROOT_TURN = 40.0  # angle of the icon's root point, degrees counterclockwis
 
 
 def canvas(size):
-    """A supersampled canvas of |size| (final pixels) and its pen."""
-    image = Image.new("RGB", (size[0] * SCALE, size[1] * SCALE), PAPER)
+    """A supersampled transparent canvas of |size| (final pixels) and its pen."""
+    image = Image.new("RGBA", (size[0] * SCALE, size[1] * SCALE), CLEAR)
     return image, ImageDraw.Draw(image)
 
 
@@ -124,9 +126,10 @@ def circle_with_measures(font):
     return image
 
 
-def roots_on_a_circle(font):
-    """The roots page's picture: ROOT_COUNT points, equally spaced on a
-    circle about the origin, joined into a regular polygon."""
+def complex_plane(font):
+    """The roots page's picture: the axes of the complex plane, a circle
+    about the origin and an arc turning from the real axis to a radius;
+    no points, so no count of roots."""
     size = CIRCLE_SIZE
     centre = (size / 2, size / 2)
     r = size / 2 - 30
@@ -135,52 +138,47 @@ def roots_on_a_circle(font):
                        ((centre[0], size - 10), (centre[0], 10))):
         line(pen, [start, end], AXES, 1.5)
         arrow_head(pen, end, start, AXES, 6)
-    ring(pen, centre, r, CIRCLE, 1.5)
-    points = []
-    for k in range(ROOT_COUNT):
-        angle = math.radians(ROOT_TURN) + 2 * math.pi * k / ROOT_COUNT
-        points.append((centre[0] + r * math.cos(angle), centre[1] - r * math.sin(angle)))
-    line(pen, points + points[:1], DIAMETER, 2)
-    line(pen, [centre, points[0]], RADIUS, 1.5)
-    for point in points:
-        disc(pen, point, 5, RADIUS)
+    ring(pen, centre, r, CIRCLE, 2)
+    turn = math.radians(ARC_TURN)
+    line(pen, [centre, (centre[0] + r * math.cos(turn), centre[1] - r * math.sin(turn))],
+         RADIUS, 2)
+    arc = r * 0.4
+    pen.arc([s(centre[0] - arc), s(centre[1] - arc), s(centre[0] + arc), s(centre[1] + arc)],
+            -ARC_TURN, 0, fill=DIAMETER, width=s(2))
+    arrow_head(pen, (centre[0] + arc * math.cos(turn), centre[1] - arc * math.sin(turn)),
+               (centre[0] + arc * math.cos(turn - 0.3), centre[1] - arc * math.sin(turn - 0.3)),
+               DIAMETER, 6)
     disc(pen, centre, 2.5, INK)
     image, pen = finish(image)
     label(pen, font, (size - 14, centre[1] + 10), "Re", INK)
     label(pen, font, (centre[0] + 12, 12), "Im", INK)
-    label(pen, font, (centre[0] - 16, centre[1] + 10), "0", INK)
     return image
 
 
 def calendar_page(font):
-    """The day-of-the-year page's picture: a month leaf under two binder
-    rings, weekday letters over the days, one day ringed."""
+    """The day-of-the-year page's picture: a blank month leaf under two
+    binder rings, weekday letters from Monday over empty day cells."""
     width, height = CALENDAR_SIZE
     margin, header = 8, 34
     columns = len(WEEKDAY_LETTERS)
     cell_w = (width - 2 * margin) / columns
     top = margin + header + 18
-    rows = math.ceil((CALENDAR_FIRST_WEEKDAY + CALENDAR_DAYS) / columns)
-    cell_h = (height - margin - top) / rows
-
-    def cell_centre(day):
-        index = CALENDAR_FIRST_WEEKDAY + day - 1
-        return (margin + (index % columns + 0.5) * cell_w, top + (index // columns + 0.5) * cell_h)
-
+    cell_h = (height - margin - top) / CALENDAR_ROWS
     image, pen = canvas(CALENDAR_SIZE)
+    pen.rectangle([s(margin), s(margin), s(width - margin), s(height - margin)],
+                  outline=GRID, width=s(1))
     pen.rectangle([s(margin), s(margin), s(width - margin), s(margin + header)], fill=HEADER)
     for x in (width * 0.3, width * 0.7):
         line(pen, [(x, 2), (x, margin + 10)], RING, 3)
-    for row in range(rows + 1):
-        y = top + row * cell_h
-        line(pen, [(margin, y), (width - margin, y)], GRID, 1)
-    ring(pen, cell_centre(CALENDAR_RINGED_DAY), min(cell_w, cell_h) / 2 - 1, RADIUS, 1.5)
+    for row in range(CALENDAR_ROWS):
+        line(pen, [(margin, top + row * cell_h), (width - margin, top + row * cell_h)], GRID, 1)
+    for column in range(1, columns):
+        x = margin + column * cell_w
+        line(pen, [(x, top), (x, height - margin)], GRID, 1)
     image, pen = finish(image)
     label(pen, font, (width / 2, margin + header / 2), CALENDAR_TITLE, PAPER)
     for column, letter in enumerate(WEEKDAY_LETTERS):
-        label(pen, font, (margin + (column + 0.5) * cell_w, top - 8), letter, AXES)
-    for day in range(1, CALENDAR_DAYS + 1):
-        label(pen, font, cell_centre(day), str(day), INK)
+        label(pen, font, (margin + (column + 0.5) * cell_w, top - 8), letter, INK)
     return image
 
 
@@ -212,8 +210,12 @@ def save(image, folder, name, smaller=()):
         image.save(temporary, format="ICO", sizes=[i.size for i in (image, *smaller)],
                    append_images=list(smaller))
     elif name.endswith(".gif"):
-        image = image.convert("P", palette=Image.ADAPTIVE, colors=64)
-        image.save(temporary, format="GIF")
+        # A GIF pixel is clear or opaque: the smoothed edges' half-clear
+        # pixels are drawn whole or left out, never blended with a ground.
+        alpha = image.getchannel("A").point(lambda a: 255 if a >= 128 else 0)
+        palette = image.convert("RGB").convert("P", palette=Image.ADAPTIVE, colors=63)
+        palette.paste(63, mask=Image.eval(alpha, lambda a: 255 - a))
+        palette.save(temporary, format="GIF", transparency=63)
     else:
         image.save(temporary, format="PNG", optimize=True)
     os.replace(temporary, path)
@@ -227,7 +229,7 @@ def main(argv):
     os.makedirs(folder, exist_ok=True)
     font = ImageFont.load_default()
     save(circle_with_measures(font), folder, "circles2.gif")
-    save(roots_on_a_circle(font), folder, "circles3.gif")
+    save(complex_plane(font), folder, "circles3.gif")
     save(calendar_page(font), folder, "calendar.png")
     icons = [icon(size) for size in ICON_SIZES]
     save(icons[0], root, "favicon.ico", icons[1:])

@@ -1,5 +1,6 @@
 // The pictures the program pages show: each one is in the document root,
-// is the format its name promises, decodes, and has something drawn on it.
+// is the format its name promises, decodes, and has something drawn on a
+// transparent ground (no white box on a dark page).
 #define STB_IMAGE_IMPLEMENTATION
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
@@ -34,18 +35,19 @@ TEST_P(PictureTest, DecodesAsItsFormatWithADrawing) {
   EXPECT_EQ(read_file(path).rfind(GetParam().magic, 0), 0u) << "not the format its name says";
 
   int width = 0, height = 0, channels = 0;
-  unsigned char *pixels = stbi_load(path.c_str(), &width, &height, &channels, 3);
+  unsigned char *pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
   ASSERT_NE(pixels, nullptr) << stbi_failure_reason();
   EXPECT_GE(width, 64);
   EXPECT_LE(width, 400);
   EXPECT_GE(height, 64);
   EXPECT_LE(height, 400);
-  // A drawing: a good share of the pixels differ from the corner's paper.
+  const long area = static_cast<long>(width) * height;
+  // A drawing: a good share of the pixels are painted; the ground is clear.
   long drawn = 0;
-  for (long i = 0; i < static_cast<long>(width) * height; ++i)
-    drawn += pixels[3 * i] != pixels[0] || pixels[3 * i + 1] != pixels[1] ||
-             pixels[3 * i + 2] != pixels[2];
-  EXPECT_GT(drawn * 50, static_cast<long>(width) * height) << "less than 2% drawn";
+  for (long i = 0; i < area; ++i) drawn += pixels[4 * i + 3] != 0;
+  EXPECT_GT(drawn * 50, area) << "less than 2% drawn";
+  EXPECT_LT(drawn * 2, area) << "more than half painted: a box, not a drawing";
+  EXPECT_EQ(pixels[3], 0) << "the corner is not transparent";
   stbi_image_free(pixels);
 }
 

@@ -137,6 +137,7 @@ struct FramePage {
   const FormDef *form;      // the page's form, generated as htdocs/<name>.html; null: none
   bool changes_data;        // answers are never cached
   bool refuses_long_query;  // a query over kQueryMax bytes gets kPageTooLong
+  bool adds_heading = false;  // the fragment has no <h1>: the frame writes the title as one
 };
 
 // A memory stream kept from one request to the next and emptied at the
