@@ -5,12 +5,18 @@
 # side in the same run, never asserted.
 #  1. Every deliverable started directly, against the fully static no-op
 #     (bench/noop.cpp): median time, ratio, peak RSS (hyperfine).
-#  2. Requests/s and p99 latency through lighttpd, CGI mode and FastCGI
-#     mode, for roots, quindle and the guest book, against the static no-op
-#     CGI served by the same lighttpd (wrk).
-#  3. The guest book at 0, 10k, 100k and 1M logged words, against the bare
+#  2. Requests/s and p99 latency (wrk -t2 -c8, the median of three
+#     interleaved rounds) for roots, quindle and circles through lighttpd
+#     in CGI and FastCGI mode and through nginx with the deploy's FastCGI
+#     workers (also with kept connections), against two baselines: the static no-op CGI on a minimal
+#     lighttpd (mod_cgi alone) and on the site's own lighttpd.
+#  3. roots' p99 through lighttpd in FastCGI mode, alone and while 4
+#     clients load the guest book's listing of a 1M-word log.
+#  4. One CGI request's page faults and instructions: the frame against the
+#     no-op (instructions when valgrind is installed).
+#  5. The guest book at 0, 10k, 100k and 1M logged words, against the bare
 #     "cut -d, -f2 | sort -bfu" pipeline on the same log.
-# Installs hyperfine and wrk when missing (as root).
+# Installs hyperfine and wrk when missing (as root); takes about 7 minutes.
 #   bench/run.sh [SECONDS-PER-WRK-RUN]      (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,18 +32,25 @@ bin=$root/build/bin
 
 work=$(mktemp -d)
 chmod 755 "$work"
-stop_server() {
-  if [[ -f $work/site/run/lighttpd.pid ]]; then
-    kill "$(cat "$work/site/run/lighttpd.pid")" 2>/dev/null || true
-    for _ in $(seq 50); do [[ -f $work/site/run/lighttpd.pid ]] || break; sleep 0.1; done
-    rm -f "$work/site/run/lighttpd.pid"
-  fi
+# Every server started is stopped on the way out: lighttpd and nginx by
+# their pid files, the nginx workers by their script.
+pidfiles=()
+worker_scripts=()
+stop_servers() {
+  local pidfile script
+  for pidfile in "${pidfiles[@]}"; do
+    [[ -f $pidfile ]] && kill "$(cat "$pidfile")" 2>/dev/null
+  done
+  for script in "${worker_scripts[@]}"; do sh "$script" stop 2>/dev/null; done
+  pidfiles=()
+  worker_scripts=()
+  sleep 0.5
 }
-trap 'stop_server; rm -rf "$work"' EXIT
+trap 'stop_servers; rm -rf "$work"' EXIT
 rows=$work/rows.tsv
 
-# row PART SUBJECT VALUE BASELINE RATIO RSS TARGET
-row() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$rows"; }
+# row PART SUBJECT VALUE BASELINE RATIO RATIO-TO-SAME-SERVER RSS TARGET
+row() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$rows"; }
 
 # Peak resident set of one run of a command, in KiB.
 peak_rss() { "$bin/peak_rss" "$@" 2>/dev/null </dev/null; }
@@ -62,8 +75,8 @@ direct() {  # NAME TARGET COMMAND... (QUERY_STRING and the rest exported)
   mapfile -t times < <(medians "$work/h.json")
   rss=$(peak_rss "$@")
   row "started directly" "$name" "$(ms "${times[1]}")" "$(ms "${times[0]}")" \
-    "$(ratio "${times[1]}" "${times[0]}")" "$(awk -v k="$rss" 'BEGIN { printf "%.1f MiB", k / 1024 }')" \
-    "$target"
+    "$(ratio "${times[1]}" "${times[0]}")" "" \
+    "$(awk -v k="$rss" 'BEGIN { printf "%.1f MiB", k / 1024 }')" "$target"
 }
 mkdir -p "$work/direct/cgi-bin" "$work/direct/data" "$work/chips"
 cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
@@ -88,17 +101,17 @@ cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
   direct tinctor "—" "$bin/tinctor"
 )
 
-# 2. Through lighttpd, the no-op CGI on the same server as the frame.
-noop_cgi() {
-  mkdir -p "$work/site/noop-bin"
-  cp "$bin/bench_noop" "$work/site/noop-bin/noop"
-  cat >>"$work/site/conf/lighttpd.conf" <<EOF
-alias.url += ("/noop-bin/" => site_dir + "/noop-bin/")
-\$HTTP["url"] =~ "^/noop-bin/" { cgi.assign = ("/noop" => "") }
-EOF
-}
-wrk_run() {  # PATH: prints "requests/s<TAB>p99"
-  wrk -t2 -c8 -d"${seconds}s" --latency "http://127.0.0.1:$port$1" |
+# 2. Through the web servers, each subject against two baselines served
+# beside it: the no-op CGI on a minimal lighttpd (mod_cgi and nothing
+# else: the plainest server) and the no-op CGI on the site's own lighttpd
+# (its headers, rewrites and environment). Five servers run at once: the
+# minimal one, the site on lighttpd in CGI and in FastCGI mode, and on
+# nginx with the deploy's frame workers, as configured and with its
+# connections to the workers kept open.
+# Every round visits every address once, so that a slow moment of the
+# machine falls on all of them alike; each figure is the median round.
+wrk_run() {  # URL CLIENTS THREADS: prints "requests/s<TAB>p99 ms"
+  wrk -t"$3" -c"$2" -d"${seconds}s" --latency "$1" |
     awk '/Requests\/sec:/ { rps = $2 }
          $1 == "99%" { unit = $2; sub(/^[0-9.]+/, "", unit); p99 = $2 + 0
                        if (unit == "us") p99 /= 1000; else if (unit == "s") p99 *= 1000 }
@@ -106,44 +119,120 @@ wrk_run() {  # PATH: prints "requests/s<TAB>p99"
 }
 # The middle of three values.
 median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+# Started as root, the servers' programs run as www-data, which must own
+# what they write.
+as_site_user() { [[ $(id -u) -ne 0 ]] || chown -R www-data: "$@"; }
+# A site tree in DIR, configured for PORT in MODE.
+site_tree() {  # DIR PORT MODE
+  cmake --install build --prefix "$1" >/dev/null
+  SITE_TZ=UTC deploy/configure.sh "$1" "$2" "$3"
+}
+# The static no-op CGI beside the frame on the site's lighttpd of DIR.
+add_noop() {  # DIR
+  mkdir -p "$1/noop-bin"
+  cp "$bin/bench_noop" "$1/noop-bin/noop"
+  printf '%s\n' 'alias.url += ("/noop-bin/" => site_dir + "/noop-bin/")' \
+    '$HTTP["url"] =~ "^/noop-bin/" { cgi.assign = ("/noop" => "") }' >>"$1/conf/lighttpd.conf"
+}
+start_lighttpd() {  # DIR
+  as_site_user "$1/data" "$1/run"
+  lighttpd -f "$1/conf/lighttpd.conf"
+  pidfiles+=("$1/run/lighttpd.pid")
+}
 port=$((20000 + RANDOM % 20000))
-paths=(/noop-bin/noop "/cgi-bin/roots.pl?root=5&real=3&imaginary=4"
-  "/cgi-bin/quindle.pl?month=3&day=14&year=2021" "/cgi-bin/across.pl?r=load")
-for mode in cgi fastcgi; do
-  cmake --install build --prefix "$work/site" >/dev/null
-  SITE_TZ=UTC deploy/configure.sh "$work/site" "$port" "$mode"
-  noop_cgi
-  [[ $(id -u) -ne 0 ]] || chown -R www-data: "$work/site/data" "$work/site/run"
-  lighttpd -f "$work/site/conf/lighttpd.conf"
-  sleep 1
-  # Three rounds over all the addresses, so that a slow moment of the
-  # machine falls on all of them alike; each figure is the median round.
-  declare -A rps=() p99=()
-  for round in 1 2 3; do
-    for path in "${paths[@]}"; do
-      IFS=$'\t' read -r r p < <(wrk_run "$path")
-      rps[$path]+=" $r"
-      p99[$path]+=" $p"
-    done
+
+# The minimal server: the no-op its only CGI program, nothing else loaded.
+minimal=$work/minimal
+mkdir -p "$minimal/cgi-bin"
+cp "$bin/bench_noop" "$minimal/cgi-bin/noop"
+printf '%s\n' 'server.modules = ("mod_cgi")' "server.document-root = \"$minimal\"" \
+  'server.bind = "127.0.0.1"' "server.port = $port" "server.pid-file = \"$minimal/lighttpd.pid\"" \
+  'server.username = "www-data"' 'server.groupname = "www-data"' \
+  '$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }' >"$minimal/lighttpd.conf"
+lighttpd -f "$minimal/lighttpd.conf"
+pidfiles+=("$minimal/lighttpd.pid")
+
+# The site on lighttpd in both modes, the no-op beside the frame.
+site_tree "$work/cgi" $((port + 1)) cgi
+add_noop "$work/cgi"
+start_lighttpd "$work/cgi"
+site_tree "$work/fastcgi" $((port + 2)) fastcgi
+add_noop "$work/fastcgi"
+start_lighttpd "$work/fastcgi"
+
+# nginx with the deploy's workers, as configured and with its connections
+# to each pool kept open (one kept connection per nginx process).
+nginx_tree() {  # DIR PORT KEEP(yes|no)
+  site_tree "$1" "$2" fastcgi
+  [[ $3 == no ]] || /usr/bin/python3 - "$1/conf/nginx.conf" <<'EOF'
+import re, sys
+path = sys.argv[1]
+conf = open(path).read()
+sockets = []
+def keep(match):
+    if match.group(1) not in sockets:
+        sockets.append(match.group(1))
+    return "fastcgi_pass pool%d;\n      fastcgi_keep_conn on;" % sockets.index(match.group(1))
+conf = re.sub(r"fastcgi_pass unix:([^;]+);", keep, conf)
+pools = "".join("  upstream pool%d {\n    server unix:%s;\n    keepalive 1;\n  }\n" % (i, socket)
+                for i, socket in enumerate(sockets))
+open(path, "w").write(conf.replace("http {\n", "http {\n" + pools, 1))
+EOF
+  as_site_user "$1/data" "$1/run"
+  local script
+  for script in "$1"/conf/*workers*.sh; do
+    sh "$script" start >/dev/null
+    worker_scripts+=("$script")
   done
-  base=$(median3 ${rps[/noop-bin/noop]})
-  row "lighttpd, $mode" "static no-op CGI" "$base req/s, p99 $(median3 ${p99[/noop-bin/noop]}) ms" \
-    "" "1.00" "" ""
-  target="≥ 0.90× (calculators)"
-  [[ $mode == cgi ]] || target="≥ 5× (calculators)"
-  for path in "${paths[@]:1}"; do
-    name=${path#/cgi-bin/}
-    r=$(median3 ${rps[$path]})
-    wanted=$target
-    [[ $name != across* ]] || wanted="—"
-    row "lighttpd, $mode" "${name%%\?*}" "$r req/s, p99 $(median3 ${p99[$path]}) ms" "$base req/s" \
-      "$(ratio "$r" "$base")" "" "$wanted"
+  nginx -c "$1/conf/nginx.conf" -e "$1/run/nginx-error.log"
+  pidfiles+=("$1/run/nginx.pid")
+}
+nginx_tree "$work/nginx" $((port + 3)) no
+nginx_tree "$work/nginx-kept" $((port + 5)) yes
+sleep 1
+
+# The calculators' example queries, from the frame's own table.
+query() { "$bin/frame" --list-pages | awk -F'\t' -v n="$1" '$1 == n { print $2 }'; }
+local_url=http://127.0.0.1
+subjects=("minimal lighttpd|static no-op CGI|$local_url:$port/cgi-bin/noop")
+for server in "lighttpd, cgi|$((port + 1))" "lighttpd, fastcgi|$((port + 2))" \
+  "nginx, fastcgi|$((port + 3))"; do
+  IFS='|' read -r part at <<<"$server"
+  [[ $part == nginx* ]] || subjects+=("$part|static no-op CGI|$local_url:$at/noop-bin/noop")
+  for page in roots quindle circles; do
+    subjects+=("$part|$page.pl|$local_url:$at/cgi-bin/$page.pl?$(query "$page")")
   done
-  unset rps p99
-  stop_server
+done
+subjects+=("nginx, fastcgi, kept connections|roots.pl|$local_url:$((port + 5))/cgi-bin/roots.pl?$(query roots)")
+declare -A rps=() p99=()
+for round in 1 2 3; do
+  for subject in "${subjects[@]}"; do
+    IFS=$'\t' read -r r p < <(wrk_run "${subject##*|}" 8 2)
+    rps[$subject]+=" $r"
+    p99[$subject]+=" $p"
+  done
+done
+stop_servers
+minimal_rps=$(median3 ${rps[${subjects[0]}]})
+for subject in "${subjects[@]}"; do
+  IFS='|' read -r part name _ <<<"$subject"
+  r=$(median3 ${rps[$subject]})
+  same="" target="—"
+  if [[ $name == "static no-op CGI" ]]; then
+    same_rps=$r
+  else
+    [[ $part == lighttpd* ]] && same=$(ratio "$r" "$same_rps")
+    target="≥ 5× (aim 8×)"
+    [[ $part != *", cgi" ]] || target="≥ 0.90×"
+  fi
+  row "$part" "$name" "$r req/s, p99 $(median3 ${p99[$subject]}) ms" "$minimal_rps req/s" \
+    "$(ratio "$r" "$minimal_rps")" "$same" "" "$target"
 done
 
-# 3. The guest book against the bare pipeline, on logs of growing size.
+# 3. A calculator beside the guest book: roots' p99 through lighttpd in
+# FastCGI mode, alone and while 4 clients load the guest book's listing of
+# a 1M-word log (each of their requests logs a word and lists them all).
+# The deploy gives the guest book's pages a pool of workers of their own.
 make_log() {  # WORDS FILE: seeded words, a tenth of them repeated in another case
   /usr/bin/python3 - "$1" "$2" <<'EOF'
 import random, sys
@@ -161,11 +250,65 @@ with open(path, "w") as log:
         log.write("%06d, %s, 192.0.2.1, Mon Dec  7 12:00:00 2026\n" % (i + 1, word))
 EOF
 }
+make_log 1000000 "$work/1000000.log"
+book=$work/book-site
+site_tree "$book" $((port + 4)) fastcgi
+cp "$work/1000000.log" "$book/data/across.log"
+printf '%06d\n\n' 1000000 >"$book/data/across.cnt"
+start_lighttpd "$book"
+sleep 1
+roots_url="$local_url:$((port + 4))/cgi-bin/roots.pl?$(query roots)"
+IFS=$'\t' read -r _ alone < <(wrk_run "$roots_url" 1 1)
+wrk -t2 -c4 -d$((seconds + 2))s "$local_url:$((port + 4))/cgi-bin/across.pl?r=Benchmark" \
+  >/dev/null &
+load=$!
+sleep 1
+IFS=$'\t' read -r _ loaded < <(wrk_run "$roots_url" 1 1)
+wait "$load"
+stop_servers
+row "beside the guest book" "roots.pl p99, 4 clients on the 1M-word listing" \
+  "$loaded ms" "$alone ms (alone)" "$(ratio "$loaded" "$alone")" "" "" "< 50 ms"
+
+# 4. One CGI request, as lighttpd starts it: minor page faults (the median
+# of 21 runs) and instructions (callgrind), the frame against the no-op.
+median_faults() {  # COMMAND...
+  local i
+  for i in $(seq 21); do
+    /usr/bin/time -f %R -o "$work/faults" "$@" >/dev/null
+    cat "$work/faults"
+  done | sort -n | sed -n 11p
+}
+instructions() {  # COMMAND...
+  command -v valgrind >/dev/null || return 0
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+    awk '/Collected :/ { print $NF }'
+}
+(
+  cd "$work/fastcgi/cgi-bin"
+  export LANG=en_US.UTF-8 TZ=UTC REMOTE_ADDR=127.0.0.1 REQUEST_METHOD=GET QUERY_STRING=
+  noop_faults=$(median_faults "$bin/bench_noop")
+  noop_instructions=$(instructions "$bin/bench_noop")
+  row "one CGI request" "static no-op" "$noop_faults faults, ${noop_instructions:-?} instructions" \
+    "" "" "" "" ""
+  for page in roots quindle circles; do
+    export QUERY_STRING=$(query "$page") REQUEST_URI="/cgi-bin/$page.pl?$(query "$page")"
+    faults=$(median_faults ./frame)
+    count=$(instructions ./frame)
+    row "one CGI request" "frame: $page.pl" "$faults faults, ${count:-?} instructions" \
+      "$noop_faults faults" "$(ratio "$faults" "$noop_faults")" "" "" ""
+  done
+)
+
+# 5. The guest book against the bare pipeline, on logs of growing size.
 tree=$work/book
 mkdir -p "$tree/cgi-bin" "$tree/data"
 cp "$bin/frame" "$tree/cgi-bin/frame"
 for words in 0 10000 100000 1000000; do
-  make_log "$words" "$tree/data/across.log"
+  if [[ $words -eq 1000000 ]]; then
+    cp "$work/1000000.log" "$tree/data/across.log"
+  else
+    make_log "$words" "$tree/data/across.log"
+  fi
   printf '%06d\n\n' "$words" >"$tree/data/across.cnt"
   (
     cd "$tree/cgi-bin"
@@ -178,9 +321,9 @@ for words in 0 10000 100000 1000000; do
   target="—"
   [[ $words -lt 100000 ]] || target="≤ 0.50×"
   row "guest book" "$words words" "$(ms "${times[1]}")" "$(ms "${times[0]}") (pipeline)" \
-    "$(ratio "${times[1]}" "${times[0]}")" "" "$target"
+    "$(ratio "${times[1]}" "${times[0]}")" "" "" "$target"
 done
 
-echo "| part | subject | measured | baseline | ratio | peak RSS | target |"
-echo "|---|---|---|---|---|---|---|"
-awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7 }' "$rows"
+echo "| part | subject | measured | baseline | ratio | ratio to the same server's no-op | peak RSS | target |"
+echo "|---|---|---|---|---|---|---|---|"
+awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7, $8 }' "$rows"

@@ -28,25 +28,6 @@ const FramePage *find_page(const char *name, const FramePage *pages, std::size_t
 void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
                    std::size_t count);
 
-// A memory stream kept from one request to the next and emptied at the
-// start of each answer, so a FastCGI worker allocates nothing for an answer
-// once the stream has grown to fit. One grown past kMemoryStreamKept bytes
-// (a long guest-book listing) is given back at the next start.
-struct MemoryStream {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *stream = nullptr;
-};
-inline constexpr std::size_t kMemoryStreamKept = std::size_t{1} << 20;
-
-// Empties |memory| for a new answer and returns its stream; null when
-// memory ran out.
-FILE *start_memory_stream(MemoryStream *memory);
-
-// Makes |memory|'s data and size what was written since the start (valid
-// until the next start). False when a write failed.
-bool finish_memory_stream(MemoryStream *memory);
-
 // The Content-Security-Policy every page of the site is sent with; the web
 // server sends the same with the static pages.
 extern const char kSecurityPolicy[];

@@ -1,21 +1,42 @@
 #include "site/unit/unit.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
+FILE *start_memory_stream(MemoryStream *memory) {
+  if (memory->stream != nullptr && std::fseek(memory->stream, 0, SEEK_SET) == 0) {
+    std::clearerr(memory->stream);
+    return memory->stream;
+  }
+  if (memory->stream != nullptr) std::fclose(memory->stream);
+  std::free(memory->data);
+  *memory = MemoryStream{};
+  memory->stream = open_memstream(&memory->data, &memory->size);
+  return memory->stream;
+}
+
+bool finish_memory_stream(MemoryStream *memory) {
+  const bool ok = std::fflush(memory->stream) == 0 && !std::ferror(memory->stream);
+  // A failed stream, or one grown too large to keep, is closed; its data
+  // stays until the next start.
+  if (!ok || memory->size > kMemoryStreamKept) {
+    std::fclose(memory->stream);
+    memory->stream = nullptr;
+  }
+  return ok;
+}
+
 // The picture is drawn into memory first, so that one failing half-way
-// leaves the page without a broken figure.
+// leaves the page without a broken figure. The memory is kept from one
+// picture to the next.
 bool write_drawn(FILE *out, bool (*draw)(FILE *memory, const void *context), const void *context) {
-  char *data = nullptr;
-  std::size_t size = 0;
-  FILE *memory = open_memstream(&data, &size);
+  static MemoryStream picture;
+  FILE *memory = start_memory_stream(&picture);
   if (memory == nullptr) return false;
-  bool drawn = draw(memory, context);
-  if (std::ferror(memory)) drawn = false;
-  if (std::fclose(memory) != 0) drawn = false;
-  const bool written = drawn && std::fwrite(data, 1, size, out) == size;
-  std::free(data);
-  return written;
+  const bool drawn = draw(memory, context);
+  if (!finish_memory_stream(&picture) || !drawn) return false;
+  return std::fwrite(picture.data, 1, picture.size, out) == picture.size;
 }
 
 const char *numeric_locale_name(const FrameRequest &request) {
