@@ -37,4 +37,17 @@ inline constexpr FormField kRateField =
                "[0-9]+(\\.[0-9]*)?|\\.[0-9]+", "a decimal number without the dollar sign", false, 6,
                10, "decimal");
 
+// Date |n| (1 or 2) of a dates form, |width| characters wide, with the
+// form's own hint, pattern and title.
+constexpr FormField date_field(int n, const char *hint, const char *pattern, const char *title,
+                               int width) {
+  return text_field(n == 1 ? "date1" : "date2", n == 1 ? "Date 1" : "Date 2", hint, pattern, title,
+                    false, width, width);
+}
+
+// A dates form's fields in their order, around the form's two date fields.
+#define DATES_FIELDS(date1, date2)                                                               \
+  kDatesGroup, date1, kMiles1Field, date2, kMiles2Field, end_field(), kYearField, kExpenseGroup, \
+      kBizmilesField, kRateField, end_field()
+
 #endif  // DATES_DATES_FORM_H

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "calendar/calendar.h"
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -82,8 +83,6 @@ void writeBolvey(FILE *out, const DatesReport &report) {
 }
 
 int bolvey_page(FILE *out, const char *query) {
-  DatesReport report;
-  if (!answerBolvey(&report, query)) return 1;
-  writeBolvey(out, report);
-  return 0;
+  DatesReport answer;
+  return answer_page<answerBolvey, writeBolvey>(out, query, &answer);
 }

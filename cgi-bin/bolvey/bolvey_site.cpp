@@ -10,26 +10,21 @@ namespace {
 
 // Month, day and a two-digit year.
 const char kDatePattern[] = "(0?[1-9]|1[0-2])/(0?[1-9]|[12][0-9]|3[01])/[0-9]{2}";
+#define BOLVEY_DATE_HINT                                                                  \
+  "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 to 99 are 1969 to 1999), " \
+  "e.g. "
 
 const FormField kFields[] = {
-    kDatesGroup,
-    text_field("date1", "Date 1",
-               "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
-               "to 99 are 1969 to 1999), e.g. 1/1/21",
-               kDatePattern, "month/day/two-digit year, such as 1/1/21", false, 8, 8),
-    kMiles1Field,
-    text_field("date2", "Date 2",
-               "m/d/yy with a two-digit year (00 to 68 are 2000 to 2068, 69 "
-               "to 99 are 1969 to 1999), e.g. 7/1/21",
-               kDatePattern, "month/day/two-digit year, such as 7/1/21", false, 8, 8),
-    kMiles2Field,
-    end_field(),
-    kYearField,
-    kExpenseGroup,
-    kBizmilesField,
-    kRateField,
-    end_field(),
+    DATES_FIELDS(date_field(1, BOLVEY_DATE_HINT "1/1/21", kDatePattern,
+                            "month/day/two-digit year, such as 1/1/21", 8),
+                 date_field(2, BOLVEY_DATE_HINT "7/1/21", kDatePattern,
+                            "month/day/two-digit year, such as 7/1/21", 8)),
 };
+
+// The dates as they were typed.
+bool draw_bolvey_figure(FILE *out, const DatesReport &report) {
+  return draw_dates_figure(out, report, kAsTyped);
+}
 
 }  // namespace
 
@@ -46,9 +41,5 @@ const FormDef kBolveyForm = {
 // as its program's setlocale(LC_NUMERIC, "") takes it from the environment.
 int bolvey_site_page(FILE *out, const FrameRequest &request) {
   std::setlocale(LC_NUMERIC, numeric_locale_name(request));
-  DatesReport report;
-  if (!answerBolvey(&report, request.query)) return kPageTooLong;
-  writeBolvey(out, report);
-  write_figure(out, [&](FILE *memory) { return draw_dates_figure(memory, report, kAsTyped); });
-  return kPageDone;
+  return unit_page<DatesReport, answerBolvey, writeBolvey, draw_bolvey_figure>(out, request);
 }

@@ -1,4 +1,4 @@
-// The bolvey page on the site: its answer with the picture of it, its form.
+// The bolvey page on the site (its locale, then the answer and its picture) and its form.
 #ifndef CGI_BIN_BOLVEY_BOLVEY_SITE_H
 #define CGI_BIN_BOLVEY_BOLVEY_SITE_H
 

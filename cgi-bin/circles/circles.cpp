@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 void errorMessage(FILE *out, int code) {
@@ -93,7 +94,5 @@ void writeCircle(FILE *out, const CircleAnswer &answer) {
 
 int circles_page(FILE *out, const char *query) {
   CircleAnswer answer;
-  answerCircle(&answer, query);
-  writeCircle(out, answer);
-  return 0;
+  return answer_page<answerCircle, writeCircle>(out, query, &answer);
 }

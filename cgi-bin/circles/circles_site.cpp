@@ -34,11 +34,3 @@ const FormDef kCirclesForm = {
     std::size(kFields),
     "length=2&length_num=1&length_den=2&dimension=radius",
 };
-
-int circles_site_page(FILE *out, const FrameRequest &request) {
-  CircleAnswer answer;
-  answerCircle(&answer, request.query);
-  writeCircle(out, answer);
-  write_figure(out, [&](FILE *memory) { return draw_circle_figure(memory, answer); });
-  return kPageDone;
-}

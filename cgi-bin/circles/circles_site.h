@@ -1,4 +1,4 @@
-// The circles page on the site: its answer with the picture of it, its form.
+// What the site adds to the circles program: the picture of an answer, the form.
 #ifndef CGI_BIN_CIRCLES_CIRCLES_SITE_H
 #define CGI_BIN_CIRCLES_CIRCLES_SITE_H
 
@@ -11,9 +11,6 @@
 // and its measures. Returns false, with nothing to keep, when there is no
 // circle to draw (the fraction error, a length too large or too small).
 bool draw_circle_figure(FILE *out, const CircleAnswer &answer);
-
-// The page's fragment for |request|, then its figure.
-int circles_site_page(FILE *out, const FrameRequest &request);
 
 extern const FormDef kCirclesForm;
 

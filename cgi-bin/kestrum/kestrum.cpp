@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "calendar/calendar.h"
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -98,7 +99,5 @@ void writeKestrum(FILE *out, const KestrumAnswer &answer) {
 
 int kestrum_page(FILE *out, const char *query) {
   KestrumAnswer answer;
-  if (!answerKestrum(&answer, query)) return 1;
-  writeKestrum(out, answer);
-  return 0;
+  return answer_page<answerKestrum, writeKestrum>(out, query, &answer);
 }

@@ -12,21 +12,18 @@ namespace {
 const char kDatePattern[] = "(0?[1-9]|1[0-2])/(0?[1-9]|[12][0-9]|3[01])/([0-9]{2}|[0-9]{4})";
 
 const FormField kFields[] = {
-    kDatesGroup,
-    text_field("date1", "Date 1", "m/d/yy or m/d/yyyy, e.g. 1/1/2021", kDatePattern,
-               "month/day/year, such as 1/1/21 or 1/1/2021", false, 10, 10),
-    kMiles1Field,
-    text_field("date2", "Date 2", "m/d/yy or m/d/yyyy, e.g. 7/1/2021", kDatePattern,
-               "month/day/year, such as 7/1/21 or 7/1/2021", false, 10, 10),
-    kMiles2Field,
-    end_field(),
-    kYearField,
-    kExpenseGroup,
-    kBizmilesField,
-    kRateField,
-    end_field(),
+    DATES_FIELDS(date_field(1, "m/d/yy or m/d/yyyy, e.g. 1/1/2021", kDatePattern,
+                            "month/day/year, such as 1/1/21 or 1/1/2021", 10),
+                 date_field(2, "m/d/yy or m/d/yyyy, e.g. 7/1/2021", kDatePattern,
+                            "month/day/year, such as 7/1/21 or 7/1/2021", 10)),
     checkbox_field("html", "1", "Answer as a page instead of a text box"),
 };
+
+// The picture belongs to the HTML answer only, the text answer sitting in
+// a textarea.
+bool draw_kestrum_figure(FILE *out, const KestrumAnswer &answer) {
+  return answer.html && draw_dates_figure(out, answer.report, kNormalised);
+}
 
 }  // namespace
 
@@ -38,15 +35,8 @@ const FormDef kKestrumForm = {
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5",
 };
 
-// The program groups thousands in the US English locale; the picture
-// belongs to the HTML answer only, the text answer sitting in a textarea.
+// The program groups thousands in the US English locale.
 int kestrum_site_page(FILE *out, const FrameRequest &request) {
   std::setlocale(LC_ALL, "en_US.UTF-8");
-  KestrumAnswer answer;
-  if (!answerKestrum(&answer, request.query)) return kPageTooLong;
-  writeKestrum(out, answer);
-  if (answer.html)
-    write_figure(
-        out, [&](FILE *memory) { return draw_dates_figure(memory, answer.report, kNormalised); });
-  return kPageDone;
+  return unit_page<KestrumAnswer, answerKestrum, writeKestrum, draw_kestrum_figure>(out, request);
 }

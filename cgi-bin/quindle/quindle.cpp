@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "calendar/calendar.h"
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -161,7 +162,5 @@ void writeDay(FILE *out, const DayAnswer &answer) {
 
 int quindle_page(FILE *out, const char *query) {
   DayAnswer answer;
-  answerDay(&answer, query);
-  writeDay(out, answer);
-  return 0;
+  return answer_page<answerDay, writeDay>(out, query, &answer);
 }

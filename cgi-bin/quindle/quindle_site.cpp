@@ -26,11 +26,3 @@ const FormDef kQuindleForm = {
     std::size(kFields),
     "month=3&day=14&year=2021",
 };
-
-int quindle_site_page(FILE *out, const FrameRequest &request) {
-  DayAnswer answer;
-  answerDay(&answer, request.query);
-  writeDay(out, answer);
-  write_figure(out, [&](FILE *memory) { return draw_quindle_figure(memory, answer); });
-  return kPageDone;
-}

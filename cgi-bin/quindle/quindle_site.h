@@ -1,4 +1,4 @@
-// The quindle page on the site: its answer with the picture of it, its form.
+// What the site adds to the quindle program: the picture of an answer, the form.
 #ifndef CGI_BIN_QUINDLE_QUINDLE_SITE_H
 #define CGI_BIN_QUINDLE_QUINDLE_SITE_H
 
@@ -12,9 +12,6 @@
 // the date marked. Returns false, with nothing to keep, when the page
 // shows no date.
 bool draw_quindle_figure(FILE *out, const DayAnswer &answer);
-
-// The page's fragment for |request|, then its figure.
-int quindle_site_page(FILE *out, const FrameRequest &request);
 
 extern const FormDef kQuindleForm;
 

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -175,7 +176,5 @@ void writeRoots(FILE *out, const RootsAnswer &a) {
 
 int roots_page(FILE *out, const char *query) {
   RootsAnswer answer;
-  answerRoots(&answer, query);
-  writeRoots(out, answer);
-  return 0;
+  return answer_page<answerRoots, writeRoots>(out, query, &answer);
 }

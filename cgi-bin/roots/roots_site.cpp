@@ -30,11 +30,3 @@ const FormDef kRootsForm = {
     std::size(kFields),
     "root=5&real=3&imaginary=4",
 };
-
-int roots_site_page(FILE *out, const FrameRequest &request) {
-  RootsAnswer answer;
-  answerRoots(&answer, request.query);
-  writeRoots(out, answer);
-  write_figure(out, [&](FILE *memory) { return draw_roots_figure(memory, answer); });
-  return kPageDone;
-}

@@ -1,4 +1,4 @@
-// The roots page on the site: its answer with the picture of it, its form.
+// What the site adds to the roots program: the picture of an answer, the form.
 #ifndef CGI_BIN_ROOTS_ROOTS_SITE_H
 #define CGI_BIN_ROOTS_ROOTS_SITE_H
 
@@ -11,9 +11,6 @@
 // number, or why nothing can be drawn. Returns false when the figure could
 // not be made; what was written then is to be thrown away.
 bool draw_roots_figure(FILE *out, const RootsAnswer &answer);
-
-// The page's fragment for |request|, then its figure.
-int roots_site_page(FILE *out, const FrameRequest &request);
 
 extern const FormDef kRootsForm;
 

@@ -1,5 +1,7 @@
-// The site's pages, one row each: a calculator's row names its unit's page
-// function (cgi-bin/<name>/<name>_site.h), which answers exactly as the
+// The site's pages, one row each: a calculator's row names its page:
+// unit_page over its program's compute and write and its figure
+// (cgi-bin/<name>/<name>_site.h), or the unit's own page function where the
+// request sets a locale first. Each answers exactly as the
 // program's own main does (the same locale, the same variables), so the
 // fragment's bytes are the program's bytes; the picture of the answer
 // follows it.
@@ -107,11 +109,14 @@ const FormDef kAcrossEarlierForm = {
 const FramePage kSitePages[] = {
     {"kestrum", "Dates and Mileage", kestrum_site_page, &kKestrumForm, false, true},
     {"bolvey", "Dates and Mileage", bolvey_site_page, &kBolveyForm, false, true},
-    {"roots", "Roots of complex numbers", roots_site_page, &kRootsForm, false, false},
+    {"roots", "Roots of complex numbers",
+     unit_page<RootsAnswer, answerRoots, writeRoots, draw_roots_figure>, &kRootsForm, false, false},
     {"across", "Guest words", across, &kAcrossForm, true, false, true},
     {"across-earlier", "Guest words", across_earlier, &kAcrossEarlierForm, true, false, true},
-    {"circles", "Circles", circles_site_page, &kCirclesForm, false, false, true},
-    {"quindle", "Day of the Year", quindle_site_page, &kQuindleForm, false, false},
+    {"circles", "Circles", unit_page<CircleAnswer, answerCircle, writeCircle, draw_circle_figure>,
+     &kCirclesForm, false, false, true},
+    {"quindle", "Day of the Year", unit_page<DayAnswer, answerDay, writeDay, draw_quindle_figure>,
+     &kQuindleForm, false, false},
     {"source", "Source of the guest book", source, nullptr, false, false},
 };
 const std::size_t kSitePageCount = sizeof kSitePages / sizeof kSitePages[0];

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "cgi-bin/answer_page.h"
 #include "formlib/formlib.h"
 
 // Longest query a page reads; the dates pages refuse a longer one.
@@ -169,6 +170,19 @@ bool write_figure(FILE *out, const Draw &draw) {
   return write_drawn(
       out, [](FILE *memory, const void *c) { return (*static_cast<const Draw *>(c))(memory); },
       &draw);
+}
+
+// A calculator's page on the site: |compute|'s answer for the request's
+// query, written by |write| as the program writes it, then the picture
+// |draw| makes of the same answer (none when |draw| returns false).
+template <class Answer, auto compute, void (*write)(FILE *, const Answer &),
+          bool (*draw)(FILE *, const Answer &)>
+int unit_page(FILE *out, const FrameRequest &request) {
+  static_assert(kPageDone == 0 && kPageTooLong == 1, "answer_page's results");
+  Answer answer;
+  const int result = answer_page<compute, write>(out, request.query, &answer);
+  if (result == kPageDone) write_figure(out, [&](FILE *memory) { return draw(memory, answer); });
+  return result;
 }
 
 // The numeric locale a CGI process of |request| would get from
