@@ -52,15 +52,7 @@ bool write_image(int dir, const char *file, Format format, const unsigned char *
     std::fprintf(err, "chipimg: cannot encode %s\n", file);
     return false;
   }
-  switch (finish_replacement(image, file, Sync::kNone)) {
-    case Replaced::kDone:
-      return true;
-    case Replaced::kNotWritten:
-      return report_errno(err, kProgram, "write", file);
-    case Replaced::kNotRenamed:
-      return report_errno(err, kProgram, "rename", file);
-  }
-  return false;
+  return finish_replacement_reported(image, file, Sync::kNone, err, kProgram, "rename");
 }
 
 bool write_chip(const ChipFolders &folders, const Colour &colour, FILE *err) {

@@ -83,15 +83,8 @@ bool open_draft(Replacement *draft, const char *output, FILE *err) {
 // Flushes the draft to the disk and renames it over |output|. Most write
 // errors (a full disk) only show here, when the buffer is flushed.
 bool publish_draft(Replacement *draft, const char *output, FILE *err) {
-  switch (finish_replacement(*draft, output, Sync::kFile)) {
-    case Replaced::kDone:
-      return true;
-    case Replaced::kNotWritten:
-      return report_errno(err, kProgram, "write", output);
-    case Replaced::kNotRenamed:
-      return report_errno(err, kProgram, "create", output);
-  }
-  return false;
+  // A failed rename is reported as the creation of |output| it was.
+  return finish_replacement_reported(*draft, output, Sync::kFile, err, kProgram, "create");
 }
 
 }  // namespace
