@@ -33,4 +33,6 @@ const FormDef kCirclesForm = {
     kFields,
     std::size(kFields),
     "length=2&length_num=1&length_den=2&dimension=radius",
+    "Circles",
+    ": area and circumference from a radius or diameter, also in sixteenths",
 };

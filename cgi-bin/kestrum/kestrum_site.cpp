@@ -33,6 +33,9 @@ const FormDef kKestrumForm = {
     kFields,
     std::size(kFields),
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5",
+    "Dates and mileage",
+    " and its <a href=\"/bolvey.html\">compact edition</a>: the weekday and day of the year of two "
+    "dates, the days between them, a mileage report, a leap year, a business expense",
 };
 
 // The program groups thousands in the US English locale.

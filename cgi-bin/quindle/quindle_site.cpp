@@ -25,4 +25,6 @@ const FormDef kQuindleForm = {
     kFields,
     std::size(kFields),
     "month=3&day=14&year=2021",
+    "Day of the year",
+    ": the weekday, day of the year and week number of a date",
 };

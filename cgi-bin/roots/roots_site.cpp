@@ -29,4 +29,6 @@ const FormDef kRootsForm = {
     kFields,
     std::size(kFields),
     "root=5&real=3&imaginary=4",
+    "Roots of complex numbers",
+    ": every n-th root of a + bi, drawn on the complex plane",
 };

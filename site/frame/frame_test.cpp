@@ -1,6 +1,7 @@
 #include "site/frame/frame.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -301,6 +302,18 @@ int failing(FILE *out, const FrameRequest &) {
 }
 const FramePage kTestPages[] = {{"counting", "Counting", counting, nullptr, true, false},
                                 {"failing", "Failing", failing, nullptr, false, false}};
+
+// The index's list comes from the table: a row whose form page is built
+// but that has no line there (nor a link in another's) is unreachable.
+TEST(FramePages, EveryFormPageIsLinkedFromTheIndex) {
+  const std::string htdocs = SITE_HTDOCS_DIR;
+  const std::string index = read_file(htdocs + "/index.html");
+  for (std::size_t i = 0; i < kSitePageCount; ++i) {
+    const std::string page = std::string("/") + kSitePages[i].name + ".html";
+    if (kSitePages[i].form == nullptr || access((htdocs + page).c_str(), F_OK) != 0) continue;
+    EXPECT_NE(index.find("<a href=\"" + page + "\">"), std::string::npos) << kSitePages[i].name;
+  }
+}
 
 TEST(FramePages, HeadRunsNoPage) {
   runs = 0;

@@ -9,6 +9,7 @@
 //   frame --security-policy   write the Content-Security-Policy it sends
 //   frame --form-page NAME    write the form page of the calculator NAME
 //   frame --list-pages        list the calculators: "NAME<tab>EXAMPLE-QUERY"
+//   frame --index-list        write the index's line of each page that has one
 #include <fcgiapp.h>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -126,6 +127,17 @@ int list_pages() {
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
+// The index's line of every page that has one, in the table's order.
+int index_list() {
+  for (std::size_t i = 0; i < kSitePageCount; ++i) {
+    const FormDef *form = kSitePages[i].form;
+    if (form != nullptr && form->index_link != nullptr)
+      std::printf("<li><a href=\"/%s.html\">%s</a>%s</li>\n", kSitePages[i].name, form->index_link,
+                  form->index_note);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 int form_page(const char *name) {
   const FramePage *page = find_page(name, kSitePages, kSitePageCount);
   if (page == nullptr || page->form == nullptr) {
@@ -145,6 +157,7 @@ int main(int argc, char **argv) {
   }
   if (argc == 3 && std::strcmp(argv[1], "--form-page") == 0) return form_page(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "--list-pages") == 0) return list_pages();
+  if (argc == 2 && std::strcmp(argv[1], "--index-list") == 0) return index_list();
   if (argc == 2 && std::strcmp(argv[1], "--security-policy") == 0)
     return std::printf("%s\n", kSecurityPolicy) > 0 ? 0 : 1;
   int directory = open_own_directory();

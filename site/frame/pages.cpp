@@ -86,6 +86,8 @@ const FormDef kAcrossForm = {
     kAcrossFields,
     std::size(kAcrossFields),
     "r=Hello+world",
+    "Guest words",
+    ": leave a word, see it turned around, and read the words of earlier visitors",
 };
 
 const FormField kAcrossEarlierFields[] = {

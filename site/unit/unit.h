@@ -121,6 +121,11 @@ struct FormDef {
   const FormField *fields;
   std::size_t count;
   const char *example;  // a query the page answers, e.g. "root=3&real=8&imaginary=0"
+  // The page's line in the site's index, HTML: the text of the link to the
+  // form page, then what follows the link. Null: the page has no line of
+  // its own.
+  const char *index_link = nullptr;
+  const char *index_note = nullptr;
 };
 
 // Writes |form|'s <form> element, posting to "/cgi-bin/<name>.pl", each
