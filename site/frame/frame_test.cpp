@@ -156,6 +156,8 @@ struct AnswerCase {
   const char *shown;
 };
 
+void PrintTo(const AnswerCase &c, std::ostream *out) { *out << c.name; }
+
 const AnswerCase kAnswers[] = {
     {"RootIndex010", "roots", "root=010&real=1", "UTC", nullptr, nullptr, nullptr, "<sup>10</sup>"},
     {"Month010", "quindle", "month=010&day=010&year=2021", "UTC", nullptr, nullptr, nullptr,
