@@ -245,16 +245,11 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
   MemoryStream &fragment = fragment_stream;
   int code = run_page(page, request, fragment);
   if (code != 200) return write_error_response(out, code, false);
-  const std::size_t title_length = std::strlen(page.title);
+  char head_text[1024];
+  const int head_length = document_head(head_text, page.title);
   write_headers(out, find_status(200), cacheable,
-                static_cast<long>(sizeof kHeadBeforeTitle + title_length + sizeof kHeadAfterTitle +
-                                  sizeof kFiguresLink + sizeof kHeadEnd - 4 + fragment.size +
-                                  sizeof kDocumentTail - 1));
-  std::fputs(kHeadBeforeTitle, out);
-  std::fwrite(page.title, 1, title_length, out);
-  std::fputs(kHeadAfterTitle, out);
-  std::fputs(kFiguresLink, out);
-  std::fputs(kHeadEnd, out);
+                static_cast<long>(head_length + fragment.size + sizeof kDocumentTail - 1));
+  std::fwrite(head_text, 1, static_cast<std::size_t>(head_length), out);
   std::fwrite(fragment.data, 1, fragment.size, out);
   std::fputs(kDocumentTail, out);
 }
