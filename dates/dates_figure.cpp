@@ -8,7 +8,7 @@
 #include <initializer_list>
 
 #include "calendar/calendar.h"
-#include "site/figures/svg.h"
+#include "page/svg.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #ifndef DATES_DATES_FORM_H
 #define DATES_DATES_FORM_H
 
-#include "site/unit/unit.h"
+#include "page/form.h"
 
 // The questions the dates pages answer, and the fields each needs.
 #define DATES_QUESTIONS                                                                        \

@@ -82,11 +82,8 @@ void computeExpense(DatesReport *report) {
 
 }  // namespace
 
-bool loadForm(char (&form)[kFormSize], const char *query) {
-  form[0] = '\0';
-  if (query == nullptr) return true;
-  if (std::strlen(query) > kFormSize - 1) return false;
-  std::snprintf(form, sizeof form, "%s", query);
+bool loadForm(FormBuffer &form, const char *query) {
+  if (!copy_form(form, query)) return false;
   unescape_url(form);
   return true;
 }

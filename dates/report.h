@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <ctime>
 
-// Size of a page's form buffer: a query of up to 2047 bytes and its terminator.
-inline constexpr std::size_t kFormSize = 2048;
+#include "formlib/formlib.h"
+
 // Size of each field buffer: values are cut to 255 bytes.
 inline constexpr std::size_t kFieldSize = 256;
 
@@ -70,8 +70,8 @@ struct DatesReport {
 
 // Copies |query| (nullptr: an empty query) into |form| and percent-decodes
 // the whole buffer in place. Returns false, with |form| emptied, when the
-// query is longer than kFormSize - 1 bytes: the page then writes nothing.
-bool loadForm(char (&form)[kFormSize], const char *query);
+// query is longer than kFormMax bytes: the page then writes nothing.
+bool loadForm(FormBuffer &form, const char *query);
 
 // Reads the fields of the decoded |form| and computes everything the page
 // reports, reading dates by |rule|. Uses the process's time zone, and its

@@ -11,6 +11,14 @@
 
 // Longest form string get_var looks at; bytes past it are never read.
 inline constexpr std::size_t kFormMax = 2047;
+// A page's copy of its form string: the kFormMax bytes it reads and the
+// terminator.
+using FormBuffer = char[kFormMax + 1];
+
+// Copies the first kFormMax bytes of |query| (null: the empty query) into
+// |form|, terminated. Returns whether the whole query fit.
+bool copy_form(FormBuffer &form, const char *query);
+
 // Longest field name that can match; a longer name is never found.
 inline constexpr std::size_t kNameMax = 253;
 

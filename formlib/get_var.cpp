@@ -39,3 +39,12 @@ int get_var(char *dest, std::size_t cap, const char *name, const char *form) {
   dest[n] = '\0';
   return static_cast<int>(n);
 }
+
+bool copy_form(FormBuffer &form, const char *query) {
+  if (query == nullptr) query = "";
+  const std::size_t length = strnlen(query, sizeof form);
+  const std::size_t kept = length < sizeof form ? length : kFormMax;
+  std::memcpy(form, query, kept);
+  form[kept] = '\0';
+  return length == kept;
+}

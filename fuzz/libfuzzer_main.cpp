@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   static FILE *sink = std::fopen("/dev/null", "w");
   if (size == 0 || sink == nullptr) return 0;
   if (++runs % kRunsPerLog == 0) empty_logs();
-  const FramePage &page = kSitePages[data[0] % kSitePageCount];
+  const PageDef &page = *kSitePages[data[0] % kSitePageCount];
   unsigned how = data[0] / kSitePageCount % 4;
   const char *bytes = reinterpret_cast<const char *>(data + 1);
   std::string query(bytes, strnlen(bytes, size - 1));

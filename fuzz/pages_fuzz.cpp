@@ -12,8 +12,8 @@
 std::string run_pages(const std::string &query, bool with_guest_book) {
   return capture([&](FILE *out) {
     for (std::size_t i = 0; i < kSitePageCount; ++i) {
-      if (kSitePages[i].changes_data && !with_guest_book) continue;
-      std::string uri = std::string("/cgi-bin/") + kSitePages[i].name + ".pl?" + query;
+      if (kSitePages[i]->changes_data && !with_guest_book) continue;
+      std::string uri = std::string("/cgi-bin/") + kSitePages[i]->name + ".pl?" + query;
       FrameRequest request{};
       request.method = "GET";
       request.uri = uri.c_str();

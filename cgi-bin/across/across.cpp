@@ -163,8 +163,8 @@ int across_page(FILE *out, const char *query, const char *remote_addr, std::time
   const char *address = remote_addr != nullptr ? remote_addr : "";
   char timestamp[256];
   format_timestamp(timestamp, now);
-  char form[2048];
-  std::snprintf(form, sizeof form, "%s", query != nullptr ? query : "");
+  FormBuffer form;
+  copy_form(form, query);
   Word raw;
   get_var(raw, "r", form);
   Word display;

@@ -1,9 +1,10 @@
 #include "cgi-bin/bolvey/bolvey.h"
 
+#include <clocale>
 #include <cstdio>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/answer_page.h"
+#include "page/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -67,7 +68,7 @@ void writeClosing(FILE *out) { std::fputs("\n</textarea></div><hr>\n", out); }
 }  // namespace
 
 bool answerBolvey(DatesReport *report, const char *query) {
-  char form[kFormSize];
+  FormBuffer form;
   if (!loadForm(form, query)) return false;
   buildReport(report, form, kTwoDigitYear);
   return true;
@@ -81,6 +82,8 @@ void writeBolvey(FILE *out, const DatesReport &report) {
   writeExpenseLine(out, report);
   writeClosing(out);
 }
+
+void bolvey_locale(const char *name) { std::setlocale(LC_NUMERIC, name); }
 
 int bolvey_page(FILE *out, const char *query) {
   DatesReport answer;

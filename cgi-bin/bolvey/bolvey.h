@@ -19,6 +19,11 @@ bool answerBolvey(DatesReport *report, const char *query);
 // decimal point follow the process's numeric locale.
 void writeBolvey(FILE *out, const DatesReport &report);
 
+// Sets what the page needs of the process: the numeric locale |name| ("":
+// the one the environment names, as a CGI program takes it). The program's
+// main and the site both call it before the page.
+void bolvey_locale(const char *name);
+
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands grouping and
 // the decimal point of the rate follow the process's numeric locale.

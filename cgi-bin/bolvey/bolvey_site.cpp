@@ -1,10 +1,10 @@
 #include "cgi-bin/bolvey/bolvey_site.h"
 
-#include <clocale>
 #include <iterator>
 
 #include "dates/dates_figure.h"
 #include "dates/dates_form.h"
+#include "page/answer_page.h"
 
 namespace {
 
@@ -26,10 +26,7 @@ bool draw_bolvey_figure(FILE *out, const DatesReport &report) {
   return draw_dates_figure(out, report, kAsTyped);
 }
 
-}  // namespace
-
 const FormDef kBolveyForm = {
-    "Dates and Mileage (compact)",
     "<p>The compact edition answers in a text box and repeats each date as you typed "
     "it.</p>\n" DATES_QUESTIONS,
     kFields,
@@ -37,9 +34,20 @@ const FormDef kBolveyForm = {
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021",
 };
 
-// The compact page takes its numeric locale from the request's variables,
-// as its program's setlocale(LC_NUMERIC, "") takes it from the environment.
-int bolvey_site_page(FILE *out, const FrameRequest &request) {
-  std::setlocale(LC_NUMERIC, numeric_locale_name(request));
-  return unit_page<DatesReport, answerBolvey, writeBolvey, draw_bolvey_figure>(out, request);
+// The numeric locale the request's variables name, as the program takes it
+// from its environment, then the answer and its picture.
+int page(const PageRequest &request, FILE *out, FILE *figure) {
+  bolvey_locale(request.numeric_locale);
+  return unit_page<DatesReport, answerBolvey, writeBolvey, draw_bolvey_figure>(request, out,
+                                                                               figure);
 }
+
+}  // namespace
+
+const PageDef kBolveyPage = {
+    .name = "bolvey",
+    .title = "Dates and Mileage (compact)",
+    .page = page,
+    .form = &kBolveyForm,
+    .refuses_long_query = true,
+};

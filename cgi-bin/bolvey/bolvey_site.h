@@ -2,14 +2,10 @@
 #ifndef CGI_BIN_BOLVEY_BOLVEY_SITE_H
 #define CGI_BIN_BOLVEY_BOLVEY_SITE_H
 
-#include <cstdio>
-
 #include "cgi-bin/bolvey/bolvey.h"
-#include "site/unit/unit.h"
+#include "page/page.h"
 
-// The page's fragment for |request|, then its figure.
-int bolvey_site_page(FILE *out, const FrameRequest &request);
-
-extern const FormDef kBolveyForm;
+// The page's row of the site: its locale, then the answer and its picture.
+extern const PageDef kBolveyPage;
 
 #endif  // CGI_BIN_BOLVEY_BOLVEY_SITE_H

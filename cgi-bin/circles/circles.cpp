@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "cgi-bin/answer_page.h"
+#include "page/answer_page.h"
 #include "formlib/formlib.h"
 
 void errorMessage(FILE *out, int code) {
@@ -72,8 +72,8 @@ void printEcho(FILE *out, const CircleAnswer &f) {
 }  // namespace
 
 void answerCircle(CircleAnswer *answer, const char *query) {
-  char form[2048];
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  FormBuffer form;
+  copy_form(form, query);
   get_var(answer->dimension, "dimension", form);
   get_var(answer->length, "length", form);
   const int num_len = get_var(answer->num, "length_num", form);

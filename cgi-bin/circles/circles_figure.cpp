@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cgi-bin/circles/circles_site.h"
-#include "site/figures/svg.h"
+#include "page/svg.h"
 
 namespace {
 

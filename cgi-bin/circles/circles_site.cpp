@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "page/answer_page.h"
+
 namespace {
 
 const FormField kFields[] = {
@@ -23,16 +25,22 @@ const FormField kFields[] = {
     end_field(),
 };
 
-}  // namespace
-
 const FormDef kCirclesForm = {
-    "Circles",
     "<p>Enter a length and select whether it is the radius or the diameter, and then click on "
     "submit. The page gives the radius, diameter, area and circumference, each also in "
     "sixteenths.</p>\n",
     kFields,
     std::size(kFields),
     "length=2&length_num=1&length_den=2&dimension=radius",
-    "Circles",
     ": area and circumference from a radius or diameter, also in sixteenths",
+};
+
+}  // namespace
+
+const PageDef kCirclesPage = {
+    .name = "circles",
+    .title = "Circles",
+    .page = unit_page<CircleAnswer, answerCircle, writeCircle, draw_circle_figure>,
+    .form = &kCirclesForm,
+    .adds_heading = true,
 };

@@ -1,10 +1,11 @@
 #include "cgi-bin/kestrum/kestrum.h"
 
+#include <clocale>
 #include <cstdio>
 #include <ctime>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/answer_page.h"
+#include "page/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -79,7 +80,7 @@ void writeClosing(FILE *out, bool html) {
 }  // namespace
 
 bool answerKestrum(KestrumAnswer *answer, const char *query) {
-  char form[kFormSize];
+  FormBuffer form;
   if (!loadForm(form, query)) return false;
   buildReport(&answer->report, form, kTwoOrFourDigitYear);
   answer->html = htmlMode(form);
@@ -96,6 +97,8 @@ void writeKestrum(FILE *out, const KestrumAnswer &answer) {
   writeExpenseLine(out, report, eol);
   writeClosing(out, answer.html);
 }
+
+void kestrum_locale() { std::setlocale(LC_ALL, "en_US.UTF-8"); }
 
 int kestrum_page(FILE *out, const char *query) {
   KestrumAnswer answer;

@@ -25,6 +25,11 @@ bool answerKestrum(KestrumAnswer *answer, const char *query);
 // process's numeric locale.
 void writeKestrum(FILE *out, const KestrumAnswer &answer);
 
+// Sets what the page needs of the process: thousands grouped as in US
+// English (the locale en_US.UTF-8). The program's main and the site both
+// call it before the page.
+void kestrum_locale();
+
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands are grouped by
 // the process's numeric locale. Returns 0, or 1 with nothing written when

@@ -1,10 +1,10 @@
 #include "cgi-bin/kestrum/kestrum_site.h"
 
-#include <clocale>
 #include <iterator>
 
 #include "dates/dates_figure.h"
 #include "dates/dates_form.h"
+#include "page/answer_page.h"
 
 namespace {
 
@@ -25,21 +25,28 @@ bool draw_kestrum_figure(FILE *out, const KestrumAnswer &answer) {
   return answer.html && draw_dates_figure(out, answer.report, kNormalised);
 }
 
-}  // namespace
-
 const FormDef kKestrumForm = {
-    "Dates and Mileage",
     DATES_QUESTIONS,
     kFields,
     std::size(kFields),
     "date1=1/1/21&date2=7/1/21&miles1=10000&miles2=15000&year=2021&bizmiles=1000&rate=.5",
-    "Dates and mileage",
     " and its <a href=\"/bolvey.html\">compact edition</a>: the weekday and day of the year of two "
     "dates, the days between them, a mileage report, a leap year, a business expense",
 };
 
-// The program groups thousands in the US English locale.
-int kestrum_site_page(FILE *out, const FrameRequest &request) {
-  std::setlocale(LC_ALL, "en_US.UTF-8");
-  return unit_page<KestrumAnswer, answerKestrum, writeKestrum, draw_kestrum_figure>(out, request);
+// The program's locale, then the answer and its picture.
+int page(const PageRequest &request, FILE *out, FILE *figure) {
+  kestrum_locale();
+  return unit_page<KestrumAnswer, answerKestrum, writeKestrum, draw_kestrum_figure>(request, out,
+                                                                                     figure);
 }
+
+}  // namespace
+
+const PageDef kKestrumPage = {
+    .name = "kestrum",
+    .title = "Dates and Mileage",
+    .page = page,
+    .form = &kKestrumForm,
+    .refuses_long_query = true,
+};

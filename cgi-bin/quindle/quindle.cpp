@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "calendar/calendar.h"
-#include "cgi-bin/answer_page.h"
+#include "page/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -131,8 +131,8 @@ int getDay(const char *form) {
 // The week line names the entered year; week 0 is called week 53 of the
 // entered year less one (year > 0, so that cannot overflow).
 void answerDay(DayAnswer *answer, const char *query) {
-  char form[2048];
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  FormBuffer form;
+  copy_form(form, query);
   *answer = DayAnswer{};
   answer->date.tm_isdst = -1;
   answer->year = getYear(form);

@@ -8,7 +8,7 @@
 
 #include "calendar/calendar.h"
 #include "cgi-bin/quindle/quindle_site.h"
-#include "site/figures/svg.h"
+#include "page/svg.h"
 
 namespace {
 

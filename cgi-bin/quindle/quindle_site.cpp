@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "page/answer_page.h"
+
 namespace {
 
 const FormField kFields[] = {
@@ -16,15 +18,20 @@ const FormField kFields[] = {
     end_field(),
 };
 
-}  // namespace
-
 const FormDef kQuindleForm = {
-    "Day of the Year",
     "<p>Enter a date to learn its weekday, its day of the year and its week number (weeks begin "
     "on Monday).</p>\n",
     kFields,
     std::size(kFields),
     "month=3&day=14&year=2021",
-    "Day of the year",
     ": the weekday, day of the year and week number of a date",
+};
+
+}  // namespace
+
+const PageDef kQuindlePage = {
+    .name = "quindle",
+    .title = "Day of the Year",
+    .page = unit_page<DayAnswer, answerDay, writeDay, draw_quindle_figure>,
+    .form = &kQuindleForm,
 };

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cgi-bin/quindle/quindle.h"
-#include "site/unit/unit.h"
+#include "page/page.h"
 
 // Draws |answer|: the month of the normalised date as a calendar, weeks in
 // rows from Monday headed by their week numbers as the page counts them,
@@ -13,6 +13,7 @@
 // shows no date.
 bool draw_quindle_figure(FILE *out, const DayAnswer &answer);
 
-extern const FormDef kQuindleForm;
+// The page's row of the site: the answer, then its picture.
+extern const PageDef kQuindlePage;
 
 #endif  // CGI_BIN_QUINDLE_QUINDLE_SITE_H

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "cgi-bin/answer_page.h"
+#include "page/answer_page.h"
 #include "formlib/formlib.h"
 
 namespace {
@@ -134,8 +134,8 @@ int findRoots(complexRoot *list, int cap, int n, double r, double theta) {
 bool rootsListed(int n) { return n >= -kMaxRootIndex && n <= kMaxRootIndex; }
 
 RootsInput readRootsInput(const char *query) {
-  char form[2048];
-  std::snprintf(form, sizeof form, "%s", query ? query : "");
+  FormBuffer form;
+  copy_form(form, query);
   char root[256], real[256], imaginary[256];
   get_var(root, "root", form);
   get_var(real, "real", form);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cgi-bin/roots/roots_site.h"
-#include "site/figures/svg.h"
+#include "page/svg.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "page/answer_page.h"
+
 namespace {
 
 const char kNumberPattern[] = "-?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)";
@@ -19,16 +21,21 @@ const FormField kFields[] = {
                kNumberTitle, false, 10, 24),
 };
 
-}  // namespace
-
 const FormDef kRootsForm = {
-    "Roots of complex numbers",
     "<p>Enter the root you wish to find of a complex number, followed by the real and imaginary "
     "components of the complex number: the page lists the <var>n</var> numbers whose "
     "<var>n</var>-th power is <var>a</var> + <var>b</var>i.</p>\n",
     kFields,
     std::size(kFields),
     "root=5&real=3&imaginary=4",
-    "Roots of complex numbers",
     ": every n-th root of a + bi, drawn on the complex plane",
+};
+
+}  // namespace
+
+const PageDef kRootsPage = {
+    .name = "roots",
+    .title = "Roots of complex numbers",
+    .page = unit_page<RootsAnswer, answerRoots, writeRoots, draw_roots_figure>,
+    .form = &kRootsForm,
 };

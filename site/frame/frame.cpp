@@ -4,8 +4,10 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "formlib/formlib.h"
+#include "site/frame/memory_stream.h"
 
 #ifndef SITE_FORM_ACTIONS
 #error "the build names the outside form actions the guest book's footer may post to"
@@ -95,8 +97,10 @@ int error_document(char (&page)[2048], const Status &status) {
   return std::min(length, static_cast<int>(sizeof page) - 1);
 }
 
-// The fragment's memory stream, made once and emptied for each request.
+// The fragment's and the figure's memory streams, made once and emptied
+// for each request.
 MemoryStream fragment_stream;
+MemoryStream figure_stream;
 
 // What every response carries after Content-Length, up to the value of
 // Cache-Control, and that value for a cacheable answer and for another.
@@ -128,7 +132,7 @@ void write_error_response(FILE *out, int code, bool head) {
 // The page named by the request's address: "/cgi-bin/<name>.pl" as the
 // client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
 // the server gives no address. Null for any other address.
-const FramePage *page_of(const FrameRequest &request, const FramePage *pages, std::size_t count) {
+const PageDef *page_of(const FrameRequest &request, const PageDef *const *pages, std::size_t count) {
   char path[256];
   const char *prefix = "/";
   const char *suffix = "";
@@ -171,9 +175,9 @@ void use_time_zone(const char *tz) {
 
 // Whether |page| will refuse this query for its length: a HEAD request
 // knows without running the page.
-bool too_long(const FramePage &page, const FrameRequest &request) {
+bool too_long(const PageDef &page, const FrameRequest &request) {
   return page.refuses_long_query && request.query != nullptr &&
-         std::strlen(request.query) > kQueryMax;
+         std::strlen(request.query) > kFormMax;
 }
 
 // Whether |query| leaves every text field of |form| empty: it asks nothing
@@ -189,8 +193,8 @@ bool asks_nothing(const FormDef &form, const char *query) {
 
 // For a query that asks nothing: the form's heading and introduction, a
 // prompt, and the form with whatever the query did choose.
-void write_prompt(FILE *out, const FramePage &page, const char *query) {
-  std::fprintf(out, "<h1>%s</h1>\n%s", page.form->title, page.form->intro);
+void write_prompt(FILE *out, const PageDef &page, const char *query) {
+  std::fprintf(out, "<h1>%s</h1>\n%s", page.title, page.form->intro);
   std::fputs("<p class=\"prompt\">Fill in the form to get an answer.</p>\n", out);
   write_form(out, page.name, *page.form, query);
 }
@@ -198,7 +202,7 @@ void write_prompt(FILE *out, const FramePage &page, const char *query) {
 // The form after an answer, to ask again: filled in with what was asked,
 // except where an answer changes data (the guest book), whose field is for
 // the next word.
-void write_form_again(FILE *out, const FramePage &page, const char *query) {
+void write_form_again(FILE *out, const PageDef &page, const char *query) {
   std::fprintf(out,
                "\n<section class=\"again\" aria-labelledby=\"again\">\n<h2 id=\"again\">%s</h2>\n",
                page.changes_data ? "Leave another word" : "Ask again");
@@ -206,11 +210,24 @@ void write_form_again(FILE *out, const FramePage &page, const char *query) {
   std::fputs("</section>", out);
 }
 
+// Runs |page| for |request|: its fragment into |out|, then its figure,
+// drawn into memory first so that one failing half-way is left out whole.
+// Returns the page's result, kPageNoFigure read as kPageDone.
+int run_page_function(const PageDef &page, const FrameRequest &request, FILE *out) {
+  const PageRequest asked = {request.query, request.remote_addr, numeric_locale_name(request),
+                             request.now};
+  FILE *figure = start_memory_stream(&figure_stream);
+  int result = page.page(asked, out, figure);
+  const bool drawn = figure != nullptr && finish_memory_stream(&figure_stream);
+  if (result == kPageDone && drawn) std::fwrite(figure_stream.data, 1, figure_stream.size, out);
+  return result == kPageNoFigure ? kPageDone : result;
+}
+
 // Writes into |body| what the document holds between <main> and its tail:
 // for a query that fills none of the page's form, the form under a prompt;
 // else the title as the heading when the fragment has none, the fragment
 // (its picture follows its answer) and the form again. Returns the status.
-int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &body) {
+int run_page(const PageDef &page, const FrameRequest &request, MemoryStream &body) {
   FILE *out = start_memory_stream(&body);
   if (out == nullptr) return 500;
   int result = kPageDone;
@@ -219,7 +236,7 @@ int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &b
   } else {
     if (page.adds_heading) std::fprintf(out, "<h1>%s</h1>\n", page.title);
     use_time_zone(request.tz);
-    result = page.page(out, request);
+    result = run_page_function(page, request, out);
     std::setlocale(LC_ALL, "C");
     if (result == kPageDone && page.form != nullptr) write_form_again(out, page, request.query);
   }
@@ -236,7 +253,7 @@ int run_page(const FramePage &page, const FrameRequest &request, MemoryStream &b
   }
 }
 
-void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, bool head) {
+void serve_page(FILE *out, const PageDef &page, const FrameRequest &request, bool head) {
   bool cacheable = !page.changes_data;
   if (head) {
     if (too_long(page, request)) return write_error_response(out, 414, true);
@@ -256,17 +273,17 @@ void serve_page(FILE *out, const FramePage &page, const FrameRequest &request, b
 
 }  // namespace
 
-const FramePage *find_page(const char *name, const FramePage *pages, std::size_t count) {
+const PageDef *find_page(const char *name, const PageDef *const *pages, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i)
-    if (std::strcmp(name, pages[i].name) == 0) return &pages[i];
+    if (std::strcmp(name, pages[i]->name) == 0) return pages[i];
   return nullptr;
 }
 
-void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
+void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const FramePage *page = page_of(request, pages, count);
+  const PageDef *page = page_of(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
@@ -278,11 +295,17 @@ void write_error_document(FILE *out, int status) {
   std::fputs(page, out);
 }
 
-void write_form_page(FILE *out, const FramePage &page) {
+void write_form_page(FILE *out, const PageDef &page) {
   const FormDef &form = *page.form;
   char head[1024];
-  document_head(head, form.title, false);
-  std::fprintf(out, "%s<h1>%s</h1>\n%s", head, form.title, form.intro);
+  document_head(head, page.title, false);
+  std::fprintf(out, "%s<h1>%s</h1>\n%s", head, page.title, form.intro);
   write_form(out, page.name, form, nullptr);
   std::fputs(kDocumentTail + 1, out);
+}
+
+const char *numeric_locale_name(const FrameRequest &request) {
+  for (const char *value : {request.lc_all, request.lc_numeric, request.lang})
+    if (value != nullptr && value[0] != '\0') return value;
+  return "C";
 }

@@ -9,23 +9,44 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 
-#include "site/unit/unit.h"
+#include "page/page.h"
+
+// The variables of one request, as the server passes them. Null means the
+// variable is not set.
+struct FrameRequest {
+  const char *method;       // REQUEST_METHOD
+  const char *uri;          // REQUEST_URI: the address as the client sent it
+  const char *path_info;    // PATH_INFO: "/<program>" when the server rewrote the address
+  const char *query;        // QUERY_STRING
+  const char *remote_addr;  // REMOTE_ADDR
+  const char *tz;           // TZ: the zone dates are read in
+  const char *lc_all;       // LC_ALL, LC_NUMERIC, LANG: the numeric locale,
+  const char *lc_numeric;   //   in that order of precedence, of the compact
+  const char *lang;         //   dates page
+  std::time_t now;          // when the request arrived
+};
 
 // The site's pages, one row each (pages.cpp): the calculators, the guest
 // book in both editions and the guest book's source.
-extern const FramePage kSitePages[];
+extern const PageDef *const kSitePages[];
 extern const std::size_t kSitePageCount;
 
 // The row of |pages| named |name|, or null.
-const FramePage *find_page(const char *name, const FramePage *pages, std::size_t count);
+const PageDef *find_page(const char *name, const PageDef *const *pages, std::size_t count);
+
+// The numeric locale a CGI process of |request| would get from
+// setlocale(LC_NUMERIC, ""): the first non-empty of LC_ALL, LC_NUMERIC and
+// LANG, else "C". An empty variable is skipped, never taken as a name.
+const char *numeric_locale_name(const FrameRequest &request);
 
 // Writes the whole response to |request| on |out|: "Status:" and the other
 // headers, a blank line, then (except for HEAD) the document. Uses |pages|
 // to find the program. Only GET and HEAD are served; HEAD runs no page.
 // Sets the process's time zone to the request's and leaves the locale "C"
 // afterwards, so nothing of one request reaches the next.
-void serve_request(FILE *out, const FrameRequest &request, const FramePage *pages,
+void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count);
 
 // The Content-Security-Policy every page of the site is sent with; the web
@@ -40,6 +61,6 @@ void write_error_document(FILE *out, int status);
 
 // Writes the form page of |page| (whose form must not be null), a whole
 // document of the site: its heading, what it says and its empty form.
-void write_form_page(FILE *out, const FramePage &page);
+void write_form_page(FILE *out, const PageDef &page);
 
 #endif  // SITE_FRAME_FRAME_H

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "site/frame/memory_stream.h"
 #include "testsupport/run_program.h"
 
 namespace {
@@ -39,7 +40,7 @@ FrameRequest request(const char *method, const char *uri, const char *query) {
   return r;
 }
 
-Response serve(const FrameRequest &r, const FramePage *pages = kSitePages,
+Response serve(const FrameRequest &r, const PageDef *const *pages = kSitePages,
                std::size_t count = kSitePageCount) {
   return parse(capture([&](FILE *out) { serve_request(out, r, pages, count); }));
 }
@@ -136,8 +137,8 @@ std::vector<ProgramCase> fragmentCases() {
                                     {"bolvey", "bizmiles=1000&rate=.5&date1=2/30/20"},
                                     {"quindle", "month=2&day=30&year=2020"}};
   for (std::size_t i = 0; i < kSitePageCount; ++i)
-    if (kSitePages[i].form != nullptr && !kSitePages[i].changes_data)
-      cases.push_back({kSitePages[i].name, kSitePages[i].form->example});
+    if (kSitePages[i]->form != nullptr && !kSitePages[i]->changes_data)
+      cases.push_back({kSitePages[i]->name, kSitePages[i]->form->example});
   return cases;
 }
 
@@ -291,19 +292,47 @@ TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
             std::string::npos);
 }
 
-// A test table: one page that counts its runs, one that fails.
+// A test table: one page that counts its runs, one that fails, two that
+// draw a figure, whole or failing half-way.
 int runs = 0;
-int counting(FILE *out, const FrameRequest &) {
+int counting(const PageRequest &, FILE *out, FILE *) {
   ++runs;
   std::fputs("<p>ran</p>", out);
   return kPageDone;
 }
-int failing(FILE *out, const FrameRequest &) {
+int failing(const PageRequest &, FILE *out, FILE *) {
   std::fputs("<p>half a page", out);
   return 7;
 }
-const FramePage kTestPages[] = {{"counting", "Counting", counting, nullptr, true, false},
-                                {"failing", "Failing", failing, nullptr, false, false}};
+int drawing(const PageRequest &, FILE *out, FILE *figure) {
+  std::fputs("<p>answer</p>", out);
+  std::fputs("<svg>whole</svg>", figure);
+  return kPageDone;
+}
+int half_drawing(const PageRequest &, FILE *out, FILE *figure) {
+  std::fputs("<p>answer</p>", out);
+  std::fputs("<svg>half", figure);
+  return kPageNoFigure;
+}
+const PageDef kCounting = {.name = "counting", .title = "Counting", .page = counting,
+                           .changes_data = true};
+const PageDef kFailing = {.name = "failing", .title = "Failing", .page = failing};
+const PageDef kDrawing = {.name = "drawing", .title = "Drawing", .page = drawing};
+const PageDef kHalfDrawing = {.name = "half", .title = "Half", .page = half_drawing};
+const PageDef *const kTestPages[] = {&kCounting, &kFailing, &kDrawing, &kHalfDrawing};
+
+TEST(FramePages, AFigureFollowsItsAnswerAndAHalfDrawnOneIsLeftOutWhole) {
+  Response whole = serve(request("GET", "/cgi-bin/drawing.pl", ""), kTestPages, 4);
+  EXPECT_EQ(whole.status, "200 OK");
+  EXPECT_NE(whole.body.find("<p>answer</p><svg>whole</svg>"), std::string::npos) << whole.body;
+  Response half = serve(request("GET", "/cgi-bin/half.pl", ""), kTestPages, 4);
+  EXPECT_EQ(half.status, "200 OK");
+  EXPECT_NE(half.body.find("<p>answer</p>"), std::string::npos);
+  EXPECT_EQ(half.body.find("<svg"), std::string::npos) << half.body;
+  // Nor does it reach the next answer's figure.
+  whole = serve(request("GET", "/cgi-bin/drawing.pl", ""), kTestPages, 4);
+  EXPECT_EQ(whole.body.find("half"), std::string::npos);
+}
 
 // The index's list comes from the table: a row whose form page is built
 // but that has no line there (nor a link in another's) is unreachable.
@@ -311,9 +340,9 @@ TEST(FramePages, EveryFormPageIsLinkedFromTheIndex) {
   const std::string htdocs = SITE_HTDOCS_DIR;
   const std::string index = read_file(htdocs + "/index.html");
   for (std::size_t i = 0; i < kSitePageCount; ++i) {
-    const std::string page = std::string("/") + kSitePages[i].name + ".html";
-    if (kSitePages[i].form == nullptr || access((htdocs + page).c_str(), F_OK) != 0) continue;
-    EXPECT_NE(index.find("<a href=\"" + page + "\">"), std::string::npos) << kSitePages[i].name;
+    const std::string page = std::string("/") + kSitePages[i]->name + ".html";
+    if (kSitePages[i]->form == nullptr || access((htdocs + page).c_str(), F_OK) != 0) continue;
+    EXPECT_NE(index.find("<a href=\"" + page + "\">"), std::string::npos) << kSitePages[i]->name;
   }
 }
 

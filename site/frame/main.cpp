@@ -22,6 +22,7 @@
 #include <ctime>
 
 #include "site/frame/frame.h"
+#include "site/frame/memory_stream.h"
 
 namespace {
 
@@ -122,24 +123,24 @@ int serve_fastcgi(int directory) {
 // Every page with a form: its name and the example query its form gives.
 int list_pages() {
   for (std::size_t i = 0; i < kSitePageCount; ++i)
-    if (kSitePages[i].form != nullptr && !kSitePages[i].changes_data)
-      std::printf("%s\t%s\n", kSitePages[i].name, kSitePages[i].form->example);
+    if (kSitePages[i]->form != nullptr && !kSitePages[i]->changes_data)
+      std::printf("%s\t%s\n", kSitePages[i]->name, kSitePages[i]->form->example);
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 // The index's line of every page that has one, in the table's order.
 int index_list() {
   for (std::size_t i = 0; i < kSitePageCount; ++i) {
-    const FormDef *form = kSitePages[i].form;
-    if (form != nullptr && form->index_link != nullptr)
-      std::printf("<li><a href=\"/%s.html\">%s</a>%s</li>\n", kSitePages[i].name, form->index_link,
-                  form->index_note);
+    const PageDef &page = *kSitePages[i];
+    if (page.form != nullptr && page.form->index_note != nullptr)
+      std::printf("<li><a href=\"/%s.html\">%s</a>%s</li>\n", page.name, page.title,
+                  page.form->index_note);
   }
   return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 int form_page(const char *name) {
-  const FramePage *page = find_page(name, kSitePages, kSitePageCount);
+  const PageDef *page = find_page(name, kSitePages, kSitePageCount);
   if (page == nullptr || page->form == nullptr) {
     std::fprintf(stderr, "frame: no form page %s\n", name);
     return 1;

@@ -1,4 +1,4 @@
-#include "site/figures/svg.h"
+#include "page/svg.h"
 
 #include <algorithm>
 #include <charconv>

@@ -15,7 +15,7 @@
 
 #include "cgi-bin/circles/circles.h"
 #include "cgi-bin/roots/roots.h"
-#include "site/figures/svg.h"
+#include "page/svg.h"
 #include "site/frame/frame.h"
 #include "testsupport/run_program.h"
 
@@ -75,16 +75,21 @@ struct Drawn {
 };
 
 Drawn draw(const char *program, const char *query) {
-  const FramePage *page = find_page(program, kSitePages, kSitePageCount);
+  const PageDef *page = find_page(program, kSitePages, kSitePageCount);
   if (page == nullptr) return {false, ""};
-  FrameRequest request{};
+  PageRequest request{};
   request.query = query;
+  request.numeric_locale = "C";
   const std::string saved = std::setlocale(LC_ALL, nullptr);
-  const std::string answer = capture([&](FILE *out) { page->page(out, request); });
+  int result = kPageNoFigure;
+  const std::string figure = capture([&](FILE *out) {
+    std::FILE *fragment = std::tmpfile();
+    result = page->page(request, fragment, out);
+    std::fclose(fragment);
+  });
   std::setlocale(LC_ALL, saved.c_str());
-  const std::size_t at = answer.find("<figure");
-  if (at == std::string::npos) return {false, ""};
-  return {true, answer.substr(at)};
+  if (result != kPageDone || figure.empty()) return {false, ""};
+  return {true, figure};
 }
 
 std::vector<const Element *> byClass(const std::vector<Element> &all, const std::string &cls) {

@@ -1,14 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
-#include "cgi-bin/circles/circles_site.h"
-#include "cgi-bin/kestrum/kestrum_site.h"
-#include "cgi-bin/roots/roots_site.h"
-#include "site/unit/unit.h"
+#include "page/form.h"
 #include "testsupport/run_program.h"
 
 namespace {
+
+// A form of each kind of entry: text fields, a box, a choice in a group.
+const FormField kFields[] = {
+    text_field("root", "Root", "a hint", "[0-9]+", "digits", true, 5, 5, "numeric"),
+    text_field("real", "Real", nullptr, nullptr, nullptr, false, 10, 24),
+    checkbox_field("html", "1", "As a page"),
+    group_field("Dimension"),
+    choice_field("dimension", "The length is the"),
+    option_field("radius", "radius", true, true),
+    option_field("diameter", "diameter"),
+    end_field(),
+    end_field(),
+};
+const FormDef kForm = {"<p>Intro</p>\n", kFields, std::size(kFields), "root=3"};
 
 struct FormCase {
   const char *name;
@@ -21,17 +33,17 @@ struct FormCase {
 // A value sent back is decoded as the browser encoded it and escaped once;
 // a choice shows what the query chose, or its default.
 const FormCase kCases[] = {
-    {"EmptyFormHasNoValues", &kRootsForm, nullptr, "name=\"root\" size=", "name=\"real\" value="},
-    {"ValueDecodedAndEscaped", &kRootsForm, "real=%3Cb%3E%22%27%26+x",
+    {"EmptyFormHasNoValues", &kForm, nullptr, "name=\"root\" size=", "name=\"real\" value="},
+    {"ValueDecodedAndEscaped", &kForm, "real=%3Cb%3E%22%27%26+x",
      "value=\"&lt;b&gt;&quot;&#39;&amp; x\"", "<b>"},
-    {"PlusIsABlank", &kRootsForm, "root=3+4&real=1", "name=\"root\" value=\"3 4\"", nullptr},
-    {"AbsentFieldHasNoValue", &kRootsForm, "root=3", "name=\"real\" size=", nullptr},
-    {"ChoiceAsSent", &kCirclesForm, "dimension=diameter", "value=\"diameter\" checked>",
+    {"PlusIsABlank", &kForm, "root=3+4&real=1", "name=\"root\" value=\"3 4\"", nullptr},
+    {"AbsentFieldHasNoValue", &kForm, "root=3", "name=\"real\" size=", nullptr},
+    {"ChoiceAsSent", &kForm, "dimension=diameter", "value=\"diameter\" checked>",
      "value=\"radius\" checked"},
-    {"UnknownChoiceKeepsTheDefault", &kCirclesForm, "dimension=rim",
+    {"UnknownChoiceKeepsTheDefault", &kForm, "dimension=rim",
      "value=\"radius\" checked required>", "value=\"diameter\" checked"},
-    {"BoxTicked", &kKestrumForm, "html=1", "value=\"1\" checked>", nullptr},
-    {"BoxNotTicked", &kKestrumForm, "html=0", "value=\"1\">", "checked"},
+    {"BoxTicked", &kForm, "html=1", "value=\"1\" checked>", nullptr},
+    {"BoxNotTicked", &kForm, "html=0", "value=\"1\">", "value=\"1\" checked"},
 };
 
 class WriteForm : public testing::TestWithParam<FormCase> {};

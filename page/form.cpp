@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "formlib/formlib.h"
-#include "site/unit/unit.h"
+#include "page/form.h"
 
 namespace {
 

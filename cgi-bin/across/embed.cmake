@@ -2,7 +2,7 @@
 # file in FILES (paths separated by "|"), named by their file names.
 #   cmake -DOUT=sources.cpp -DFILES="a.cpp|a.h" -P embed.cmake
 set(code "// Generated from the guest book's sources by embed.cmake.\n")
-string(APPEND code "#include \"site/frame/sources.h\"\n\nnamespace {\n")
+string(APPEND code "#include \"cgi-bin/across/sources.h\"\n\nnamespace {\n")
 string(REPLACE "|" ";" FILES "${FILES}")
 set(rows "")
 set(index 0)

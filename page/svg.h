@@ -2,8 +2,8 @@
 // text alternative and caption; text made safe for XML; numbers written with
 // a full stop whatever the process's locale, without printf's slow path for
 // floating point; and the step of a scale.
-#ifndef SITE_FIGURES_SVG_H
-#define SITE_FIGURES_SVG_H
+#ifndef PAGE_SVG_H
+#define PAGE_SVG_H
 
 #include <cstddef>
 #include <cstdio>
@@ -59,4 +59,4 @@ double nice_step(double limit);
 // neither overflow nor vanish.
 bool drawable_extent(double extent);
 
-#endif  // SITE_FIGURES_SVG_H
+#endif  // PAGE_SVG_H
