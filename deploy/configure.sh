@@ -43,6 +43,14 @@ user=${SITE_USER:-${stored[SITE_USER]:-www-data}}
 [[ $user =~ ^[a-z_][a-z0-9_-]*$ ]] || die "SITE_USER is not a user name: $user"
 
 csp=$("$dir/cgi-bin/frame" --security-policy)
+# Each status the frame has an error document for becomes an error page of
+# nginx and of Apache (one line each, joined by sed's newline).
+nginx_errors='' apache_errors=''
+for code in $("$dir/cgi-bin/frame" --error-statuses); do
+  [[ $code =~ ^[0-9]{3}$ ]] || die "the frame lists an odd status: $code"
+  nginx_errors+="${nginx_errors:+\\n    }error_page $code /errors/$code.html;"
+  apache_errors+="${apache_errors:+\\n}ErrorDocument $code /errors/$code.html"
+done
 mkdir -p "$dir/conf" "$dir/run/user" "$dir/data"
 
 # The guest book's files, each created only when missing and never through
@@ -74,6 +82,7 @@ for template in "$templates"/*.in; do
   sed -e "s|@SITE_DIR@|$dir|g" -e "s|@SITE_PORT@|$port|g" -e "s|@SITE_MODE@|$mode|g" \
       -e "s|@SITE_BIND@|$bind|g" -e "s|@SITE_TZ@|$zone|g" \
       -e "s|@SITE_USER@|$user|g" -e "s|@SITE_CSP@|$csp|g" \
+      -e "s|@SITE_NGINX_ERROR_PAGES@|$nginx_errors|" -e "s|@SITE_APACHE_ERROR_DOCUMENTS@|$apache_errors|" \
       "$template" >"$dir/conf/$name.new"
   mv "$dir/conf/$name.new" "$dir/conf/$name"
 done

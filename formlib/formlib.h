@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdio>
 
-// Longest form string get_var looks at; bytes past it are never read.
-inline constexpr std::size_t kFormMax = 2047;
+// Longest form string get_var looks at; bytes past it are never read. The
+// macro is for text that states the bound ("2047 bytes at most").
+#define FORMLIB_FORM_MAX 2047
+inline constexpr std::size_t kFormMax = FORMLIB_FORM_MAX;
 // A page's copy of its form string: the kFormMax bytes it reads and the
 // terminator.
 using FormBuffer = char[kFormMax + 1];

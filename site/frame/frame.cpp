@@ -30,6 +30,12 @@ const char kSecurityPolicy[] = SITE_SECURITY_POLICY;
 
 namespace {
 
+#define SITE_STRING(x) SITE_STRING_OF(x)
+#define SITE_STRING_OF(x) #x
+
+// Every status the site answers with, and what its document says: the one
+// list from which the error documents, the build's list of them and the
+// web servers' error pages are made (write_error_statuses).
 struct Status {
   int code;
   const char *reason;
@@ -45,7 +51,8 @@ const Status kStatuses[] = {
     {408, "Request Timeout", "The request took too long to arrive."},
     {411, "Length Required", "This page answers only GET and HEAD requests."},
     {413, "Content Too Large", "The request is larger than this site accepts."},
-    {414, "URI Too Long", "The form sent more than this page can read: 2047 bytes at most."},
+    {414, "URI Too Long",
+     "The form sent more than this page can read: " SITE_STRING(FORMLIB_FORM_MAX) " bytes at most."},
     {416, "Range Not Satisfiable", "The requested part lies beyond the end of the file."},
     {417, "Expectation Failed", "This site cannot meet the request's expectation."},
     {431, "Request Header Fields Too Large",
@@ -57,6 +64,9 @@ const Status kStatuses[] = {
     {504, "Gateway Timeout", "The page's program took too long to answer."},
     {505, "HTTP Version Not Supported", "This site answers HTTP/1.0 and HTTP/1.1 requests."},
 };
+
+// Room for a whole error document: its head, heading and message.
+constexpr std::size_t kErrorDocumentMax = 2048;
 
 const Status &find_status(int code) {
   for (const Status &status : kStatuses)
@@ -87,7 +97,7 @@ int document_head(char (&head)[1024], const char *title, bool figures = true) {
 }
 
 // The whole error document for |status|. Returns its length.
-int error_document(char (&page)[2048], const Status &status) {
+int error_document(char (&page)[kErrorDocumentMax], const Status &status) {
   char title[64];
   std::snprintf(title, sizeof title, "%d %s", status.code, status.reason);
   char head[1024];
@@ -123,7 +133,7 @@ void write_headers(FILE *out, const Status &status, bool cacheable, long length)
 
 void write_error_response(FILE *out, int code, bool head) {
   const Status &status = find_status(code);
-  char page[2048];
+  char page[kErrorDocumentMax];
   int length = error_document(page, status);
   write_headers(out, status, false, head ? -1 : length);
   if (!head) std::fwrite(page, 1, static_cast<std::size_t>(length), out);
@@ -290,9 +300,14 @@ void serve_request(FILE *out, const FrameRequest &request, const PageDef *const 
 }
 
 void write_error_document(FILE *out, int status) {
-  char page[2048];
+  char page[kErrorDocumentMax];
   error_document(page, find_status(status));
   std::fputs(page, out);
+}
+
+void write_error_statuses(FILE *out) {
+  for (const Status &status : kStatuses)
+    if (status.code >= 400) std::fprintf(out, "%d\n", status.code);
 }
 
 void write_form_page(FILE *out, const PageDef &page) {

@@ -53,11 +53,13 @@ void serve_request(FILE *out, const FrameRequest &request, const PageDef *const 
 // server sends the same with the static pages.
 extern const char kSecurityPolicy[];
 
-// Writes the site's error document for |status| (400, 403, 404, 405, 408,
-// 411, 413, 414, 416, 417, 431, 500, 501, 502, 503, 504 or 505; any other
-// is served as 500),
-// without headers: the page a web server shows for its own errors.
+// Writes the site's error document for |status| (one of those
+// write_error_statuses lists; any other is served as 500), without
+// headers: the page a web server shows for its own errors.
 void write_error_document(FILE *out, int status);
+
+// Writes each error status the site has a document for, one a line.
+void write_error_statuses(FILE *out);
 
 // Writes the form page of |page| (whose form must not be null), a whole
 // document of the site: its heading, what it says and its empty form.

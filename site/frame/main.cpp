@@ -6,6 +6,7 @@
 // finds "../data/".
 //   frame                     serve (CGI or FastCGI)
 //   frame --error-page CODE   write the site's error document for CODE
+//   frame --error-statuses    list the statuses that have an error document
 //   frame --security-policy   write the Content-Security-Policy it sends
 //   frame --form-page NAME    write the form page of the calculator NAME
 //   frame --list-pages        list the calculators: "NAME<tab>EXAMPLE-QUERY"
@@ -154,6 +155,10 @@ int form_page(const char *name) {
 int main(int argc, char **argv) {
   if (argc == 3 && std::strcmp(argv[1], "--error-page") == 0) {
     write_error_document(stdout, std::atoi(argv[2]));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--error-statuses") == 0) {
+    write_error_statuses(stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
   if (argc == 3 && std::strcmp(argv[1], "--form-page") == 0) return form_page(argv[2]);
