@@ -1,25 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and serving need, when
-# any is missing, and generates the en_US.UTF-8 and de_DE.UTF-8 locales. Run
-# it as root; run as another user it names what is missing and fails.
+# Installs the Debian packages that building and serving need, and with
+# "tests" (or no argument) those the tests need too, when any is missing;
+# generates the en_US.UTF-8 and de_DE.UTF-8 locales. Run it as root; run as
+# another user it names what is missing and fails.
+#   scripts/deps.sh          everything: building, serving and the tests
+#   scripts/deps.sh serve    building and serving alone (scripts/serve.sh)
 set -euo pipefail
+[[ $# -le 1 && ${1:-tests} =~ ^(serve|tests)$ ]] || { echo "usage: deps.sh [serve|tests]" >&2; exit 2; }
 
 # The deliverables and formlib: the compiler, CMake and both generators.
 build=(cmake g++ make ninja-build)
 # The site layer: libfcgi (the frame's FastCGI mode), stb (chip images),
-# Pillow (the pictures).
-site=(libfcgi-dev libstb-dev python3 python3-pil)
-# The tests: GoogleTest, expat (the figure tests' XML parser), locales and
-# zones, clang with its fuzzer runtime.
-tests=(libgtest-dev libexpat1-dev locales tzdata coreutils clang libclang-rt-14-dev)
-# Serving and the site's tests: the web servers, spawn-fcgi and multiwatch,
-# the cgi-fcgi client, curl, Chromium with its driver and selenium.
-serve=(lighttpd nginx apache2 spawn-fcgi multiwatch libfcgi-bin curl
+# Pillow (the pictures), the zones and locales the pages read, and the
+# server the site is served through.
+site=(libfcgi-dev libstb-dev python3 python3-pil locales tzdata lighttpd)
+# The tests: GoogleTest, expat (the figure tests' XML parser), clang with its
+# fuzzer runtime, the other web servers, spawn-fcgi and multiwatch, the
+# cgi-fcgi client, curl, Chromium with its driver and selenium.
+tests=(libgtest-dev libexpat1-dev coreutils clang libclang-rt-14-dev
+  nginx apache2 spawn-fcgi multiwatch libfcgi-bin curl
   chromium chromium-driver python3-selenium)
-packages=("${build[@]}" "${site[@]}" "${tests[@]}" "${serve[@]}")
-# npm installs the browser test's accessibility checker into the build
-# tree; an npm that came with another build of Node.js does as well.
-command -v npm >/dev/null || packages+=(npm)
+packages=("${build[@]}" "${site[@]}")
+if [[ ${1:-tests} == tests ]]; then
+  packages+=("${tests[@]}")
+  # npm installs the browser test's accessibility checker into the build
+  # tree; an npm that came with another build of Node.js does as well.
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 # The web servers' boot services and the packages that bring them. The site
 # starts its own servers; a service this script installs is kept from

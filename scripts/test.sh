@@ -19,7 +19,7 @@ fi
 
 # A warning stops the developer's build (and CI's); a plain cmake build only shows it.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-  "${flags[@]}" >/dev/null
+  -DBUILD_TESTING=ON "${flags[@]}" >/dev/null
 cmake --build "$dir"
 # The summary ends with each skipped test and the reason it gave.
 junit=$PWD/$dir/ctest-results.xml
