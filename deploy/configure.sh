@@ -10,17 +10,26 @@
 # SITE_BIND (127.0.0.1), SITE_TZ (UTC) and SITE_USER (www-data) may be set.
 # Installed as DIR/conf/configure.sh, with its templates in
 # DIR/conf/templates, so a tree can be reconfigured from itself.
+# DIR, with every link in it resolved, must be a plain path (letters,
+# digits, . _ - /): it is written into every configuration as it stands.
+# Run as root, DIR must be a tree only root controls (trusted_tree.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 templates=$here/templates
 [[ -d $templates ]] || templates=$here
+# shellcheck source=deploy/trusted_tree.sh
+source "$here/trusted_tree.sh"
 [[ $# -ge 1 && $# -le 3 ]] || { echo "usage: configure.sh DIR [PORT] [MODE]" >&2; exit 2; }
-dir=$(cd "$1" && pwd)
-settings=$dir/conf/site.env
 die() {
   echo "configure.sh: $*" >&2
   exit 2
 }
+dir=$(cd "$1" && pwd -P)
+[[ $dir =~ ^/[A-Za-z0-9._/-]+$ ]] || die "DIR may hold only letters, digits, '.', '_', '-' and '/': $dir"
+if [[ $(id -u) -eq 0 ]]; then
+  why=$(trusted_tree "$dir" 2>&1) || die "root writes only into a tree that nobody else controls: $why"
+fi
+settings=$dir/conf/site.env
 
 # The stored settings: only the known names, read as text, never run.
 declare -A stored=()
@@ -43,6 +52,9 @@ user=${SITE_USER:-${stored[SITE_USER]:-www-data}}
 [[ $user =~ ^[a-z_][a-z0-9_-]*$ ]] || die "SITE_USER is not a user name: $user"
 
 csp=$("$dir/cgi-bin/frame" --security-policy)
+# The policy stands in double quotes in every configuration, where nginx
+# also expands $: one line without ", \ or $.
+[[ $csp =~ ^[^\"\\$]+$ && $csp != *$'\n'* ]] || die "the frame's security policy cannot be quoted: $csp"
 # Each status the frame has an error document for becomes an error page of
 # nginx and of Apache (one line each, joined by sed's newline).
 nginx_errors='' apache_errors=''
@@ -77,6 +89,9 @@ fi
     rm -f "$new"
   done' sh "$dir/data" "$templates/foul.language"
 
+# A value as a sed replacement: its \, & and the delimiter | taken literally.
+literal() { printf '%s' "$1" | sed -e 's/[\\&|]/\\&/g'; }
+csp=$(literal "$csp")
 for template in "$templates"/*.in; do
   name=$(basename "$template" .in)
   sed -e "s|@SITE_DIR@|$dir|g" -e "s|@SITE_PORT@|$port|g" -e "s|@SITE_MODE@|$mode|g" \

@@ -9,11 +9,15 @@
 # SITE_MODE is fastcgi (persistent workers, the default) or cgi (one
 # process a request); BUILD (default build) names the build directory; TZ,
 # when set, becomes the site's zone.
-# One tree, one server: the server started here holds a lock on RUN for as
-# long as it runs, and another start on RUN refuses before it writes
-# anything. Started as root, the server drops to SITE_USER (www-data), which
-# then owns RUN/data and RUN/run/user and nothing else; whether that user can
-# reach RUN is checked before anything is written.
+# One tree, one server: from the moment it starts until the server stops,
+# a process of this script's user (not the server, which never sees the
+# lock's descriptor) holds a lock on RUN, and another start on RUN refuses
+# before it writes anything. Started as root, the server drops to SITE_USER
+# (www-data), which then owns RUN/data and RUN/run/user and nothing else.
+# Before anything is written, a root start checks that the user can reach
+# RUN and that nobody but root controls RUN and the folders above it
+# (deploy/trusted_tree.sh); the configuration is written by this build's
+# deploy/configure.sh, never by a copy inside RUN.
 set -euo pipefail
 export PATH=$PATH:/usr/sbin:/sbin
 umask 022
@@ -27,8 +31,11 @@ build=$(cd "${BUILD:-$root/build}" && pwd)
 run=$(realpath -m -- "$1")
 port=$2
 [[ -n ${TZ:-} ]] && export SITE_TZ=$TZ
+# shellcheck source=deploy/trusted_tree.sh
+source "$root/deploy/trusted_tree.sh"
 
 if [[ $(id -u) -eq 0 ]]; then
+  why=$(trusted_tree "$run" 2>&1) || die "root serves only a tree that nobody else controls: $why"
   user=${SITE_USER:-$(sed -n 's/^SITE_USER=//p' "$run/conf/site.env" 2>/dev/null || true)}
   user=${user:-www-data}
   export SITE_USER=$user
@@ -41,7 +48,13 @@ if [[ $(id -u) -eq 0 ]]; then
     die "$user cannot reach $reach, so it could not serve $run; choose a RUN it can reach (RUN=/srv/site scripts/serve.sh)"
 fi
 
-mkdir -p "$run"
+if [[ $(id -u) -eq 0 ]]; then
+  # Made one folder at a time and each checked once there, so one that
+  # another user slipped in meanwhile is refused before it is written to.
+  why=$(trusted_tree "$run" --make 2>&1) || die "root serves only a tree that nobody else controls: $why"
+else
+  mkdir -p "$run"
+fi
 exec 9<"$run"
 # Served already: by a server started here (it holds the lock), or by one
 # started by hand (its pid file names a running lighttpd).
@@ -50,13 +63,8 @@ if ! flock -n 9 || [[ $pid =~ ^[0-9]+$ && $(ps -p "$pid" -o comm= 2>/dev/null) =
   die "$run is already being served (lighttpd $pid); stop it first with: kill \$(cat $run/run/lighttpd.pid)"
 fi
 
-if [[ $(id -u) -eq 0 ]]; then
-  # run/ holds the pid files and must be root's: a run/ that belongs to the
-  # server's user (a tree served before run/user/ existed) is made anew.
-  if [[ -d $run/run && $(stat -c %u "$run/run") != 0 ]]; then rm -rf -- "$run/run"; fi
-fi
 cmake --install "$build" --prefix "$run" --component site >/dev/null
-"$run/conf/configure.sh" "$run" "$port" "${SITE_MODE:-fastcgi}"
+"$root/deploy/configure.sh" "$run" "$port" "${SITE_MODE:-fastcgi}"
 if [[ $(id -u) -eq 0 ]]; then
   # A data/ still root's was made by this install, in a folder nobody else
   # writes, so handing it over follows nobody's links; one that belongs to
@@ -66,13 +74,38 @@ if [[ $(id -u) -eq 0 ]]; then
   [[ $owner == root || $owner == "$user" ]] || die "$run/data belongs to $owner, not $user"
   chown "$user:" "$run/run/user"
 fi
-rm -f "$run"/run/user/frame-*.sock*
+rm -f "$run"/run/user/frame-*.sock* "$run/run/lighttpd.pid"
 conf=$run/conf/lighttpd.conf
 lighttpd -tt -f "$conf"
-# The server inherits descriptor 9 and with it the lock on RUN.
+
+# The lock's keeper: a shell that inherits descriptor 9 (and with it the
+# lock), runs lighttpd in the foreground without that descriptor, passes
+# on a signal to stop and goes when lighttpd does. Neither lighttpd nor a
+# worker of it can unlock what it never had.
+keeper='
+  lighttpd -D -f "$1" 9<&- &
+  server=$!
+  trap "kill -TERM $server 2>/dev/null" INT TERM HUP
+  status=0
+  while kill -0 "$server" 2>/dev/null; do wait "$server" || status=$?; done
+  exit "$status"'
 if [[ "${3:-}" == --daemon ]]; then
-  lighttpd -f "$conf"
+  # The keeper in a session of its own, as a daemon, its output in run/;
+  # the start succeeds once the pid file names the running lighttpd.
+  out=$run/run/lighttpd-start.log
+  setsid -w bash -c "$keeper" keeper "$conf" </dev/null >"$out" 2>&1 &
+  keeper_pid=$!
+  exec 9<&-
+  for _ in $(seq 100); do
+    pid=$(cat "$run/run/lighttpd.pid" 2>/dev/null || true)
+    [[ $pid =~ ^[0-9]+$ && $(readlink "/proc/$pid/exe" 2>/dev/null) == */lighttpd ]] && exit 0
+    kill -0 "$keeper_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$out" >&2
+  kill "$keeper_pid" 2>/dev/null
+  die "lighttpd did not start on $run"
 else
   echo "Serving http://$(sed -n 's/^SITE_BIND=//p' "$run/conf/site.env"):$port/ from $run (Ctrl-C stops)"
-  exec lighttpd -D -f "$conf"
+  exec bash -c "$keeper" keeper "$conf"
 fi
