@@ -9,7 +9,8 @@
 # headers, never cached, one guest-book word counted and logged, and a
 # calculator answering while the guest book's pool of workers is stuck.
 # Before the servers: a reinstall keeps the tree's settings and follows no
-# link planted in data/.
+# link planted in data/, configure.sh refuses a DIR that is not a plain
+# path, and the systemd units score as hardened.
 #   deploy/deploy_test.sh BUILD_DIR
 # A missing server fails the test.
 set -uo pipefail
@@ -82,6 +83,43 @@ reinstall
 for file in bad_across.log across.cnt; do
   [[ -f $site/data/$file && ! -L $site/data/$file && $(stat -c %U "$site/data/$file") == $(stat -c %U "$site/data") ]] ||
     fail "a reinstall did not make data/$file anew for data/'s owner"
+done
+
+# configure.sh refuses a DIR that is not a plain path, before it writes
+# anything into it: NAME | DIR, below $work.
+bad_dirs=("semicolon|a;b" "space|a b" "newline|a"$'\n'"b" "quote|a\"b")
+for row in "${bad_dirs[@]}"; do
+  dir=$work/${row#*|}
+  mkdir "$dir"
+  if "$site/conf/configure.sh" "$dir" >/dev/null 2>"$work/refusal"; then
+    fail "configure.sh took a DIR with a ${row%%|*}"
+  elif ! grep -q 'DIR may hold only' "$work/refusal" || [[ -n $(ls -A "$dir") ]]; then
+    fail "configure.sh on a DIR with a ${row%%|*}: $(cat "$work/refusal"; ls -A "$dir")"
+  fi
+done
+
+# The frame's security policy reaches the configurations as the frame
+# gives it, a sed replacement's own & and | included, and one that cannot
+# stand in double quotes is refused: NAME | the policy | taken or refused.
+policies=("replacement characters|form-action https://s.example/q?a=1&b=2|c|taken"
+  "quote|form-action 'self\" always; x|refused" "dollar|form-action \$host|refused")
+for row in "${policies[@]}"; do
+  IFS='|' read -r name _ <<<"$row"
+  policy=${row#*|} want=${row##*|}
+  policy=${policy%|*}
+  fake=$work/policy-${name// /-}
+  mkdir -p "$fake/cgi-bin"
+  printf '#!/bin/sh\ncat <<"EOF"\n%s\nEOF\n' "$policy" >"$fake/cgi-bin/frame"
+  chmod 755 "$fake/cgi-bin/frame"
+  got=refused
+  "$site/conf/configure.sh" "$fake" >/dev/null 2>&1 && got=taken
+  if [[ $got != "$want" ]]; then
+    fail "configure.sh: a policy with a $name was $got"
+  elif [[ $want == taken ]] && ! grep -qxF "  \"Content-Security-Policy\" => \"$policy\"," "$fake/conf/lighttpd.conf"; then
+    fail "configure.sh: the policy with a $name was not written as it stands: $(grep Content-Security "$fake/conf/lighttpd.conf")"
+  elif [[ $want == refused && -e $fake/conf ]]; then
+    fail "configure.sh wrote into a tree whose policy it refused"
+  fi
 done
 
 # A loopback port nobody listens on.
@@ -285,11 +323,23 @@ serve() {
 }
 
 # The systemd units are not run here; where systemd's checker exists they
-# must at least read cleanly.
+# must read cleanly, and each pool's service, installed with its drop-in
+# into a throwaway root, must score at most 1.0 on systemd's exposure scale.
 if command -v systemd-analyze >/dev/null; then
   out=$(cd "$site/conf" && systemd-analyze verify --man=no ./site-frame@guestbook.socket \
     ./site-frame@calculators.socket 2>&1)
   [[ -z $out ]] || fail "systemd units: $out"
+  units=$work/units/etc/systemd/system
+  mkdir -p "$units/site-frame@guestbook.service.d"
+  cp "$site/conf/site-frame@.service" "$site/conf/site-frame@.socket" "$units/"
+  cp "$site/conf/site-frame-guestbook-data.conf" "$units/site-frame@guestbook.service.d/data.conf"
+  for pool in guestbook calculators; do
+    score=$(systemd-analyze security --offline=true --root="$work/units" "site-frame@$pool.service" 2>&1 |
+      sed -n 's/^.*Overall exposure level for [^:]*: \([0-9.]*\) .*$/\1/p')
+    echo "site-frame@$pool.service: exposure ${score:-unknown}"
+    [[ -n $score ]] && awk -v s="$score" 'BEGIN { exit !(s <= 1.0) }' ||
+      fail "site-frame@$pool.service scores ${score:-nothing}, more than 1.0"
+  done
 fi
 start=$SECONDS
 serve apache2 "$site/run/apache2.pid" apache2 -f "$site/conf/apache2.conf" -k start
