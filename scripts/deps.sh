@@ -64,15 +64,19 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   done
   export DEBIAN_FRONTEND=noninteractive
   # Nor may the packages start the services now, on port 80 and on each other.
+  # The policy this script adds goes on every way out, a failed or
+  # interrupted apt-get's too: left behind, it would keep every later
+  # package's service from starting. One that was there is left alone.
   policy=/usr/sbin/policy-rc.d
-  added_policy=
-  if [[ ! -e $policy ]]; then
-    printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && added_policy=1
+  if [[ ! -e $policy && ! -L $policy ]]; then
+    trap 'rm -f "$policy"' EXIT
+    trap 'exit 1' INT TERM HUP
+    printf '#!/bin/sh\nexit 101\n' >"$policy"
+    chmod 755 "$policy"
   fi
   echo "deps.sh: installing ${#missing[@]} packages and what they depend on"
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
-  [[ -z $added_policy ]] || rm -f "$policy"
   # update-rc.d turns off both the init script and the systemd unit, with
   # or without systemd running.
   for s in "${new_services[@]}"; do
