@@ -33,13 +33,16 @@ bin=$root/build/bin
 work=$(mktemp -d)
 chmod 755 "$work"
 # Every server started is stopped on the way out: lighttpd and nginx by
-# their pid files, the nginx workers by their script.
+# their pid files, the nginx workers by their script. A pid file is only
+# believed when the process it names runs the server that wrote it.
 pidfiles=()
 worker_scripts=()
 stop_servers() {
-  local pidfile script
+  local pidfile script pid
   for pidfile in "${pidfiles[@]}"; do
-    [[ -f $pidfile ]] && kill "$(cat "$pidfile")" 2>/dev/null
+    pid=$(cat "$pidfile" 2>/dev/null || true)
+    [[ $pid =~ ^[0-9]+$ && $(readlink "/proc/$pid/exe" 2>/dev/null) == */@(lighttpd|nginx) ]] &&
+      kill "$pid" 2>/dev/null
   done
   for script in "${worker_scripts[@]}"; do sh "$script" stop 2>/dev/null; done
   pidfiles=()
@@ -120,8 +123,10 @@ wrk_run() {  # URL CLIENTS THREADS: prints "requests/s<TAB>p99 ms"
 # The middle of three values.
 median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 # Started as root, the servers' programs run as www-data, which must own
-# what they write.
-as_site_user() { [[ $(id -u) -ne 0 ]] || chown -R www-data: "$@"; }
+# what they write: the guest book's data/ (as the install made it, in a
+# tree only root writes) and lighttpd's run/user/. run/, with the pid
+# files, stays root's.
+as_site_user() { [[ $(id -u) -ne 0 ]] || chown -R www-data: "$1/data" "$1/run/user"; }
 # A site tree in DIR, configured for PORT in MODE.
 site_tree() {  # DIR PORT MODE
   cmake --install build --prefix "$1" >/dev/null
@@ -135,7 +140,7 @@ add_noop() {  # DIR
     '$HTTP["url"] =~ "^/noop-bin/" { cgi.assign = ("/noop" => "") }' >>"$1/conf/lighttpd.conf"
 }
 start_lighttpd() {  # DIR
-  as_site_user "$1/data" "$1/run"
+  as_site_user "$1"
   lighttpd -f "$1/conf/lighttpd.conf"
   pidfiles+=("$1/run/lighttpd.pid")
 }
@@ -178,7 +183,7 @@ pools = "".join("  upstream pool%d {\n    server unix:%s;\n    keepalive 1;\n  }
                 for i, socket in enumerate(sockets))
 open(path, "w").write(conf.replace("http {\n", "http {\n" + pools, 1))
 EOF
-  as_site_user "$1/data" "$1/run"
+  as_site_user "$1"
   local script
   for script in "$1"/conf/*workers*.sh; do
     sh "$script" start >/dev/null
