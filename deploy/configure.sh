@@ -25,7 +25,7 @@ die() {
   exit 2
 }
 dir=$(cd "$1" && pwd -P)
-[[ $dir =~ ^/[A-Za-z0-9._/-]+$ ]] || die "DIR may hold only letters, digits, '.', '_', '-' and '/': $dir"
+plain_path "$dir" || die "DIR may hold only letters, digits, '.', '_', '-' and '/': $dir"
 if [[ $(id -u) -eq 0 ]]; then
   why=$(trusted_tree "$dir" 2>&1) || die "root writes only into a tree that nobody else controls: $why"
 fi

@@ -10,7 +10,13 @@
 # remove the root-owned folder inside it. A folder --make creates is made
 # one at a time and checked once it is there, so one that another user made
 # first is refused before anything is written into it. On a refusal the
-# reason is printed on standard error and the status is 1.
+# reason is printed on standard error and the status is 1. Run as a
+# program (bash trusted_tree.sh RUN [--make], below) it checks for root only.
+
+# plain_path PATH: PATH is absolute and holds only letters, digits, '.',
+# '_', '-' and '/', so it can be written as it stands into any
+# configuration and any sed replacement.
+plain_path() { [[ $1 =~ ^/[A-Za-z0-9._/-]+$ ]]; }
 
 # trusted_folder PATH ABOVE: PATH is a folder root alone controls; ABOVE
 # (yes or no) says whether a sticky folder open to everyone will do.

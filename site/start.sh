@@ -14,6 +14,7 @@
 # lock's descriptor) holds a lock on RUN, and another start on RUN refuses
 # before it writes anything. Started as root, the server drops to SITE_USER
 # (www-data), which then owns RUN/data and RUN/run/user and nothing else.
+# RUN, its links resolved, must be a plain path (letters, digits, . _ - /).
 # Before anything is written, a root start checks that the user can reach
 # RUN and that nobody but root controls RUN and the folders above it
 # (deploy/trusted_tree.sh); the configuration is written by this build's
@@ -33,6 +34,7 @@ port=$2
 [[ -n ${TZ:-} ]] && export SITE_TZ=$TZ
 # shellcheck source=deploy/trusted_tree.sh
 source "$root/deploy/trusted_tree.sh"
+plain_path "$run" || die "RUN may hold only letters, digits, '.', '_', '-' and '/': $run"
 
 if [[ $(id -u) -eq 0 ]]; then
   why=$(trusted_tree "$run" 2>&1) || die "root serves only a tree that nobody else controls: $why"
