@@ -98,8 +98,8 @@ for row in "${bad_dirs[@]}"; do
   fi
 done
 
-# The frame's security policy reaches the configurations as the frame
-# gives it, a sed replacement's own & and | included, and one that cannot
+# The frame's security policy (a stand-in frame's) reaches the
+# configurations as the frame gives it, a sed replacement's own & and | included, and one that cannot
 # stand in double quotes is refused: NAME | the policy | taken or refused.
 policies=("replacement characters|form-action https://s.example/q?a=1&b=2|c|taken"
   "quote|form-action 'self\" always; x|refused" "dollar|form-action \$host|refused")
@@ -109,7 +109,8 @@ for row in "${policies[@]}"; do
   policy=${policy%|*}
   fake=$work/policy-${name// /-}
   mkdir -p "$fake/cgi-bin"
-  printf '#!/bin/sh\ncat <<"EOF"\n%s\nEOF\n' "$policy" >"$fake/cgi-bin/frame"
+  printf '#!/bin/sh\n[ "$1" = --error-statuses ] && exec echo 404\ncat <<"EOF"\n%s\nEOF\n' "$policy" \
+    >"$fake/cgi-bin/frame"
   chmod 755 "$fake/cgi-bin/frame"
   got=refused
   "$site/conf/configure.sh" "$fake" >/dev/null 2>&1 && got=taken
