@@ -26,7 +26,7 @@ trusted_folder() {
     echo "$1 is not a folder but a link or a file" >&2
     return 1
   fi
-  read -r owner mode < <(stat -c '%u %a' -- "$1")
+  owner=$(stat -c %u -- "$1") mode=$(stat -c %a -- "$1")
   if [[ $owner != 0 ]]; then
     echo "$1 belongs to $(stat -c %U -- "$1"), not root" >&2
     return 1
