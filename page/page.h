@@ -19,14 +19,29 @@ struct PageRequest {
   // setlocale(LC_NUMERIC, ""): never null, "C" when nothing names one.
   const char *numeric_locale;
   std::time_t now;  // when the request arrived
+  // The site's limits on the guest book, 0 turning either off: one word an
+  // address every |flood_seconds|, each log at most |log_max_bytes|.
+  int flood_seconds = 0;
+  long long log_max_bytes = 0;
+  // Where a page that answers kPageTooFast puts the seconds to wait.
+  int *retry_after = nullptr;
 };
 
 // What a page function returns. The fragment is the answer and its figure
 // follows it (kPageDone), the fragment is the answer and whatever the
 // figure stream holds is to be left out (kPageNoFigure), the query is too
 // long to answer (the dates pages' status 1), or there is nothing at this
-// address. Anything else is a failure, served as 500.
-enum PageResult { kPageDone = 0, kPageTooLong = 1, kPageNotFound = 2, kPageNoFigure = 3 };
+// address; or the fragment says why the guest book took no word: the
+// address writes too fast (429, with the seconds in *retry_after), or the
+// guest book is full (503). Anything else is a failure, served as 500.
+enum PageResult {
+  kPageDone = 0,
+  kPageTooLong = 1,
+  kPageNotFound = 2,
+  kPageNoFigure = 3,
+  kPageTooFast = 4,
+  kPageFull = 5
+};
 
 // Writes the fragment for |request| to |out| and the picture of its answer
 // to |figure| (null: no picture is wanted). Returns a PageResult.

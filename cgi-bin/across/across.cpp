@@ -156,10 +156,27 @@ void print_footer(FILE *out, Edition edition) {
                ACROSS_OWNER_HOME);
 }
 
-}  // namespace
+void print_too_fast(FILE *out, int seconds, int wait, std::time_t now) {
+  char when[16] = "";
+  std::time_t next = now + wait;
+  std::tm local;
+  if (localtime_r(&next, &local) != nullptr) std::strftime(when, sizeof when, " (%H:%M:%S)", &local);
+  std::fprintf(out,
+               "<p class=\"error\">Posting too quickly: one address may leave one word every %d "
+               "second%s. Please try again in %d second%s%s.</p>\n",
+               seconds, seconds == 1 ? "" : "s", wait, wait == 1 ? "" : "s", when);
+}
 
-int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,
-                Edition edition) {
+void print_full(FILE *out) {
+  std::fputs(
+      "<p class=\"error\">The guest book is full for now: it takes no new words until its "
+      "owner makes room. Your word was not kept.</p>\n",
+      out);
+}
+
+// The page of one request; |limits| null for the programs run alone.
+WordAnswer answer(FILE *out, const char *query, const char *remote_addr, std::time_t now,
+                  Edition edition, const WordLimits *limits, int &retry_after) {
   const char *address = remote_addr != nullptr ? remote_addr : "";
   char timestamp[256];
   format_timestamp(timestamp, now);
@@ -172,25 +189,35 @@ int across_page(FILE *out, const char *query, const char *remote_addr, std::time
   Word stored;
   make_log_copy(stored, display);
 
-  print_greeting(out, timestamp, address);
   bool accepted = okay_word(display, edition) == 1;
   // The counter update and the log append hold the store exclusively, the
   // listing reads the log under a shared lock, and the page is written with
   // no lock held, so a slow client holds up nobody.
   WordStore store;
   open_store(store);
-  bool logged = record_word(store, accepted, stored, address, timestamp);
+  Recorded recorded =
+      record_word(store, accepted, stored, address, timestamp, now, limits, retry_after);
   WordColumn words;
   bool collected = false;
+  if (recorded == Recorded::kTooFast || recorded == Recorded::kFull) {
+    close_store(store);
+    if (recorded == Recorded::kFull) {
+      print_full(out);
+      return WordAnswer::kFull;
+    }
+    print_too_fast(out, limits->flood_seconds, retry_after, now);
+    return WordAnswer::kTooFast;
+  }
   if (accepted) {
     share_store(store);
     collected = collect_words(store, words);
   }
   close_store(store);
-  if (!logged) print_log_failed(out);
+  print_greeting(out, timestamp, address);
+  if (recorded != Recorded::kLogged) print_log_failed(out);
   if (!accepted) {
     print_refusal(out);
-    return 0;
+    return WordAnswer::kShown;
   }
   plustospace(display);
   unescape_url(display);
@@ -201,5 +228,20 @@ int across_page(FILE *out, const char *query, const char *remote_addr, std::time
   list_words(out, words, collected);
   free_word_column(words);
   print_footer(out, edition);
+  return WordAnswer::kShown;
+}
+
+}  // namespace
+
+int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,
+                Edition edition) {
+  int unused = 0;
+  answer(out, query, remote_addr, now, edition, nullptr, unused);
   return 0;
+}
+
+WordAnswer across_limited_page(FILE *out, const char *query, const char *remote_addr,
+                               std::time_t now, Edition edition, const WordLimits &limits,
+                               int &retry_after) {
+  return answer(out, query, remote_addr, now, edition, &limits, retry_after);
 }

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "cgi-bin/across/edition.h"
+#include "cgi-bin/across/flood.h"
 
 // Answers one request: |query| is the form string (nullptr serves as
 // empty; only its first 2047 bytes are used), |remote_addr| the client's
@@ -19,5 +20,21 @@
 // Returns 0.
 int across_page(FILE *out, const char *query, const char *remote_addr, std::time_t now,
                 Edition edition);
+
+// What a request under the site's limits came to.
+enum class WordAnswer {
+  kShown,    // the page, as across_page writes it
+  kTooFast,  // the address left a word too recently: nothing stored
+  kFull,     // the word's log has no room for it: nothing stored
+};
+
+// across_page under |limits| (flood.h). For kTooFast only a paragraph is
+// written to |out|, saying that one address may leave one word every
+// limits.flood_seconds seconds and when to try again, and |retry_after|
+// is set to the seconds to wait; for kFull only a paragraph saying that the
+// guest book is full for now.
+WordAnswer across_limited_page(FILE *out, const char *query, const char *remote_addr,
+                               std::time_t now, Edition edition, const WordLimits &limits,
+                               int &retry_after);
 
 #endif  // CGI_BIN_ACROSS_ACROSS_H

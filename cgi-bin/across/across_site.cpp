@@ -10,12 +10,26 @@
 
 namespace {
 
+// The guest book under the site's limits, which the frame reads from the
+// site's settings.
+int limited_across(const PageRequest &request, FILE *out, Edition edition) {
+  const WordLimits limits = {.flood_seconds = request.flood_seconds,
+                             .log_max_bytes = request.log_max_bytes};
+  int wait = 0;
+  WordAnswer answer = across_limited_page(out, request.query, request.remote_addr, request.now,
+                                          edition, limits, wait);
+  if (request.retry_after != nullptr) *request.retry_after = wait;
+  return answer == WordAnswer::kTooFast ? kPageTooFast
+         : answer == WordAnswer::kFull  ? kPageFull
+                                        : kPageDone;
+}
+
 int across(const PageRequest &request, FILE *out, FILE *) {
-  return across_page(out, request.query, request.remote_addr, request.now, Edition::kCurrent);
+  return limited_across(request, out, Edition::kCurrent);
 }
 
 int across_earlier(const PageRequest &request, FILE *out, FILE *) {
-  return across_page(out, request.query, request.remote_addr, request.now, Edition::kEarlier);
+  return limited_across(request, out, Edition::kEarlier);
 }
 
 // The guest book's own source files, HTML-escaped. Only the one name the

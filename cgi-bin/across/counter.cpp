@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cgi-bin/across/logs.h"
 #include "fileio/replace.h"
 
 namespace {
@@ -79,9 +80,9 @@ bool store_counter(int dir, int count) {
   if (exists && old.st_nlink > 1) return rewrite_in_place(dir, text, size);
   unlinkat(dir, kCounterTemp, 0);
   Replacement r;
-  if (!begin_replacement(r, dir, kCounterTemp, 0644))
+  if (!begin_replacement(r, dir, kCounterTemp, kLogMode))
     return exists && rewrite_in_place(dir, text, size);
-  if ((exists ? !keep_attributes(r, old) : fchmod(fileno(r.stream), 0644) != 0) ||
+  if ((exists ? !keep_attributes(r, old) : fchmod(fileno(r.stream), kLogMode) != 0) ||
       std::fwrite(text, 1, size, r.stream) != size) {
     abandon_replacement(r);
     return false;

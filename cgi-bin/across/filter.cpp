@@ -12,9 +12,6 @@
 namespace {
 
 const char kFoulList[] = "../data/foul.language";
-// The most of the list that is read. A longer list is not used at all
-// rather than in part, which would let the words of its tail through.
-constexpr std::size_t kFoulListMax = 1 << 20;
 // Patterns this long or longer are longer than any word and match none.
 constexpr std::size_t kPatternMax = 256;
 
@@ -35,19 +32,8 @@ long read_list(char *&text, bool &missing) {
   if (fd < 0) return -1;
   struct stat st;
   long length = -1;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= off_t{kFoulListMax}) {
-    // One byte more than the list should hold: a list that grew past the
-    // bound since fstat shows it.
-    std::size_t room = static_cast<std::size_t>(st.st_size) + 1, got = 0;
-    text = static_cast<char *>(std::malloc(room));
-    ssize_t n = 1;
-    while (text != nullptr && got < room && n != 0)
-      if ((n = read(fd, text + got, room - got)) > 0)
-        got += static_cast<std::size_t>(n);
-      else if (n < 0 && errno != EINTR)
-        break;
-    if (text != nullptr && n >= 0 && got <= kFoulListMax) length = static_cast<long>(got);
-  }
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= off_t{kFoulListMax})
+    length = read_word_list(fd, static_cast<std::size_t>(st.st_size), text);
   close(fd);
   return length;
 }
@@ -69,6 +55,34 @@ bool any_pattern_in(std::string_view list, const char *word) {
 }
 
 }  // namespace
+
+long read_word_list(int fd, std::size_t seen_size, char *&text) {
+  // Room for one byte more than the list was seen to hold, grown while the
+  // list still comes, up to one byte past the bound: a list that grew since
+  // its size was seen is still read to its end, and one that grew past the
+  // bound shows it.
+  std::size_t room = seen_size + 1, got = 0;
+  text = static_cast<char *>(std::malloc(room));
+  ssize_t n = 1;
+  while (text != nullptr && n != 0) {
+    if (got == room) {
+      if (room > kFoulListMax) break;
+      room = room * 2 < kFoulListMax + 1 ? room * 2 : kFoulListMax + 1;
+      char *grown = static_cast<char *>(std::realloc(text, room));
+      if (grown == nullptr) {
+        std::free(text);
+        text = nullptr;
+        break;
+      }
+      text = grown;
+    }
+    if ((n = read(fd, text + got, room - got)) > 0)
+      got += static_cast<std::size_t>(n);
+    else if (n < 0 && errno != EINTR)
+      break;
+  }
+  return text != nullptr && n >= 0 && got <= kFoulListMax ? static_cast<long>(got) : -1;
+}
 
 int okay_word(const char *word, Edition edition) {
   if (edition == Edition::kCurrent && word[0] == '\0') return 0;

@@ -3,6 +3,8 @@
 #ifndef CGI_BIN_ACROSS_FILTER_H
 #define CGI_BIN_ACROSS_FILTER_H
 
+#include <cstddef>
+
 #include "cgi-bin/across/edition.h"
 
 // Whether |word| (the display copy, still URL-encoded) is acceptable:
@@ -17,5 +19,16 @@
 // regular file (a FIFO or a device is never waited on or read), a file over
 // 1 MiB, or one that cannot be read to its end.
 int okay_word(const char *word, Edition edition);
+
+// The most of the list that is read. A longer list is not used at all
+// rather than in part, which would let the words of its tail through.
+inline constexpr std::size_t kFoulListMax = 1 << 20;
+
+// Reads the list open at |fd|, whose size was seen to be |seen_size| (at
+// most kFoulListMax), to its end into |text| (malloc'ed, or null; the
+// caller frees it). Returns its length, or -1 on a read error, when memory
+// runs out, or when the list has grown past kFoulListMax since; a list that
+// grew less is still read to its end.
+long read_word_list(int fd, std::size_t seen_size, char *&text);
 
 #endif  // CGI_BIN_ACROSS_FILTER_H

@@ -36,7 +36,7 @@ std::size_t show_piece(char *buffer, std::size_t room, const char *bytes, std::s
 }  // namespace
 
 bool collect_words(const WordStore &store, WordColumn &column) {
-  if (store.dir < 0) return false;
+  if (!store.locked) return false;
   int fd = openat(store.dir, kAcceptedLog, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT;
   struct stat st;

@@ -10,8 +10,8 @@
 
 // Reads the word column of "../data/across.log" into |column| (none when
 // the log is missing). Returns false when the log exists but cannot be
-// opened or read, is not a regular file, or memory runs out. Call under the
-// lock.
+// opened or read, is not a regular file, or memory runs out, and when the
+// store is not locked (the lock was not had in time).
 bool collect_words(const WordStore &store, WordColumn &column);
 
 // Sorts |column| (sort_word_column) and writes each line with its newline,

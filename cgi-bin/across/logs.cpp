@@ -29,10 +29,22 @@ bool write_all(int fd, iovec *parts, int count) {
 
 }  // namespace
 
+int open_log(int dir, const char *log) {
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = openat(dir, log, kFlags);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  fd = openat(dir, log, kFlags | O_CREAT | O_EXCL, kLogMode);
+  if (fd >= 0 && fchmod(fd, kLogMode) != 0) {
+    close(fd);
+    unlinkat(dir, log, 0);
+    return -1;
+  }
+  return fd;
+}
+
 bool append_log_line(int dir, const char *log, int count, const char *stored, const char *address,
                      const char *timestamp) {
-  int fd =
-      openat(dir, log, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  int fd = open_log(dir, log);
   if (fd < 0) return false;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

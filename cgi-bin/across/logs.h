@@ -8,6 +8,15 @@
 inline constexpr char kAcceptedLog[] = "across.log";
 inline constexpr char kRefusedLog[] = "bad_across.log";
 
+// The mode of every file the guest book creates, whatever the umask:
+// visitors' addresses are for the owner and the group only.
+inline constexpr unsigned kLogMode = 0640;
+
+// Opens |log| in the data directory open at |dir| for appending, never
+// through a link and never waiting; a missing log is created with exactly
+// kLogMode. Returns the descriptor, or -1.
+int open_log(int dir, const char *log);
+
 // Appends the line of |count|, |stored|, |address| and |timestamp| (a
 // newline added when the timestamp brings none) to |log| in the data
 // directory open at |dir|, created when missing, in one write. A write cut

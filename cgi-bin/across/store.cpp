@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 
 #include "cgi-bin/across/counter.h"
 #include "cgi-bin/across/logs.h"
@@ -14,23 +17,54 @@ namespace {
 
 const char kDataDir[] = "../data";
 
-int flock_retrying(int fd, int operation) {
-  int result;
-  while ((result = flock(fd, operation)) < 0 && errno == EINTR) {
+long long monotonic_ns() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Tries |operation| (LOCK_EX or LOCK_SH) on |fd| without blocking until it
+// is had or |deadline_ns| passes, sleeping 1 ms after the first miss and
+// twice as long after each next, up to 16 ms, so a free lock is had at
+// once and a held one costs little. Returns whether the lock is held.
+bool lock_until(int fd, int operation, long long deadline_ns) {
+  long long pause_ns = 1'000'000;
+  for (;;) {
+    if (flock(fd, operation | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    long long left = deadline_ns - monotonic_ns();
+    if (left <= 0) return false;
+    long long nap = pause_ns < left ? pause_ns : left;
+    timespec pause = {static_cast<time_t>(nap / 1'000'000'000), static_cast<long>(nap % 1'000'000'000)};
+    nanosleep(&pause, nullptr);
+    if (pause_ns < 16'000'000) pause_ns *= 2;
   }
-  return result;
+}
+
+// The length of the line append_log_line writes for these parts.
+std::size_t line_size(int count, const char *stored, const char *address, const char *timestamp) {
+  char head[32];
+  std::size_t stamp = std::strlen(timestamp);
+  bool ends_line = stamp > 0 && timestamp[stamp - 1] == '\n';
+  return static_cast<std::size_t>(std::snprintf(head, sizeof head, "%06d, ", count)) +
+         std::strlen(stored) + 2 + std::strlen(address) + 2 + stamp + (ends_line ? 0 : 1);
 }
 
 }  // namespace
 
 void open_store(WordStore &store) {
-  store.dir = open(kDataDir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  store.locked = store.dir >= 0 && flock_retrying(store.dir, LOCK_EX) == 0;
+  lock_store(store, open(kDataDir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+bool lock_store(WordStore &store, int dir) {
+  store.dir = dir;
+  store.deadline_ns = monotonic_ns() + kLockWaitNs;
+  store.locked = dir >= 0 && lock_until(dir, LOCK_EX, store.deadline_ns);
+  return store.locked;
 }
 
 void share_store(WordStore &store) {
-  // Should the conversion fail the lock stays exclusive, which is safe.
-  if (store.locked) flock_retrying(store.dir, LOCK_SH);
+  if (store.locked) store.locked = lock_until(store.dir, LOCK_SH, store.deadline_ns);
 }
 
 void close_store(WordStore &store) {
@@ -38,18 +72,35 @@ void close_store(WordStore &store) {
   store = WordStore{};
 }
 
-bool record_word(const WordStore &store, bool accepted, const char *stored, const char *address,
-                 const char *timestamp) {
+Recorded record_word(const WordStore &store, bool accepted, const char *stored,
+                     const char *address, const char *timestamp, std::time_t now,
+                     const WordLimits *limits, int &retry_after) {
   bool word = stored[0] != '\0';
-  if (!store.locked) return !word;
+  if (!store.locked) return word ? Recorded::kFailed : Recorded::kLogged;
   int old = read_counter(store.dir);
   if (!word) {
     if (old == kCounterMissing) store_counter(store.dir, 1);
-    return true;
+    return Recorded::kLogged;
   }
-  if (old == kCounterUnusable || old == INT_MAX) return false;
+  if (old == kCounterUnusable || old == INT_MAX) return Recorded::kFailed;
   int count = old == kCounterMissing ? 1 : old + 1;
-  if (!store_counter(store.dir, count)) return false;
   const char *log = accepted ? kAcceptedLog : kRefusedLog;
-  return append_log_line(store.dir, log, count, stored, address, timestamp);
+  if (limits != nullptr) {
+    if (!log_has_room(store.dir, log, line_size(count, stored, address, timestamp),
+                      limits->log_max_bytes))
+      return Recorded::kFull;
+    if (limits->flood_seconds > 0) {
+      char key[64];
+      writer_key(key, address);
+      int wait = pass_flood_gate(store.dir, key, now, limits->flood_seconds);
+      if (wait < 0) return Recorded::kFailed;
+      if (wait > 0) {
+        retry_after = wait;
+        return Recorded::kTooFast;
+      }
+    }
+  }
+  if (!store_counter(store.dir, count)) return Recorded::kFailed;
+  return append_log_line(store.dir, log, count, stored, address, timestamp) ? Recorded::kLogged
+                                                                            : Recorded::kFailed;
 }

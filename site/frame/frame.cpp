@@ -1,6 +1,7 @@
 #include "site/frame/frame.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,7 @@ const Status kStatuses[] = {
      "The form sent more than this page can read: " SITE_STRING(FORMLIB_FORM_MAX) " bytes at most."},
     {416, "Range Not Satisfiable", "The requested part lies beyond the end of the file."},
     {417, "Expectation Failed", "This site cannot meet the request's expectation."},
+    {429, "Too Many Requests", "Too many requests came from this address; please wait a moment."},
     {431, "Request Header Fields Too Large",
      "The request's address or headers are longer than this site accepts."},
     {500, "Internal Server Error", "The page could not be computed."},
@@ -121,12 +123,15 @@ const char kCacheable[] = "public, max-age=3600\r\n\r\n";
 const char kNotCacheable[] = "no-store\r\n\r\n";
 
 // The headers every response carries, then the blank line. |length| < 0
-// leaves out Content-Length (a HEAD answer, which runs no page).
-void write_headers(FILE *out, const Status &status, bool cacheable, long length) {
+// leaves out Content-Length (a HEAD answer, which runs no page); a
+// |retry_after| above 0 is sent as Retry-After.
+void write_headers(FILE *out, const Status &status, bool cacheable, long length,
+                   int retry_after = 0) {
   std::fprintf(out, "Status: %d %s\r\nContent-Type: text/html; charset=utf-8\r\n", status.code,
                status.reason);
   if (length >= 0) std::fprintf(out, "Content-Length: %ld\r\n", length);
   if (status.code == 405) std::fputs("Allow: GET, HEAD\r\n", out);
+  if (retry_after > 0) std::fprintf(out, "Retry-After: %d\r\n", retry_after);
   std::fwrite(kCommonHeaders, 1, sizeof kCommonHeaders - 1, out);
   std::fputs(cacheable ? kCacheable : kNotCacheable, out);
 }
@@ -220,12 +225,30 @@ void write_form_again(FILE *out, const PageDef &page, const char *query) {
   std::fputs("</section>", out);
 }
 
+// The site's setting |text|: a decimal number from 0 to |max|, else (unset,
+// or anything else) |fallback|.
+long long setting(const char *text, long long fallback, long long max) {
+  if (text == nullptr || *text < '0' || *text > '9') return fallback;
+  char *end;
+  errno = 0;
+  long long value = std::strtoll(text, &end, 10);
+  return errno == 0 && *end == '\0' && value <= max ? value : fallback;
+}
+
 // Runs |page| for |request|: its fragment into |out|, then its figure,
 // drawn into memory first so that one failing half-way is left out whole.
 // Returns the page's result, kPageNoFigure read as kPageDone.
-int run_page_function(const PageDef &page, const FrameRequest &request, FILE *out) {
-  const PageRequest asked = {request.query, request.remote_addr, numeric_locale_name(request),
-                             request.now};
+int run_page_function(const PageDef &page, const FrameRequest &request, FILE *out,
+                      int &retry_after) {
+  const PageRequest asked = {
+      .query = request.query,
+      .remote_addr = request.remote_addr,
+      .numeric_locale = numeric_locale_name(request),
+      .now = request.now,
+      .flood_seconds = static_cast<int>(setting(request.flood_seconds, 15, 86400)),
+      .log_max_bytes = setting(request.log_max_bytes, 4 << 20, 1LL << 50),
+      .retry_after = &retry_after,
+  };
   FILE *figure = start_memory_stream(&figure_stream);
   int result = page.page(asked, out, figure);
   const bool drawn = figure != nullptr && finish_memory_stream(&figure_stream);
@@ -237,7 +260,8 @@ int run_page_function(const PageDef &page, const FrameRequest &request, FILE *ou
 // for a query that fills none of the page's form, the form under a prompt;
 // else the title as the heading when the fragment has none, the fragment
 // (its picture follows its answer) and the form again. Returns the status.
-int run_page(const PageDef &page, const FrameRequest &request, MemoryStream &body) {
+int run_page(const PageDef &page, const FrameRequest &request, MemoryStream &body,
+             int &retry_after) {
   FILE *out = start_memory_stream(&body);
   if (out == nullptr) return 500;
   int result = kPageDone;
@@ -246,14 +270,19 @@ int run_page(const PageDef &page, const FrameRequest &request, MemoryStream &bod
   } else {
     if (page.adds_heading) std::fprintf(out, "<h1>%s</h1>\n", page.title);
     use_time_zone(request.tz);
-    result = run_page_function(page, request, out);
+    result = run_page_function(page, request, out, retry_after);
     std::setlocale(LC_ALL, "C");
-    if (result == kPageDone && page.form != nullptr) write_form_again(out, page, request.query);
+    if ((result == kPageDone || result == kPageTooFast) && page.form != nullptr)
+      write_form_again(out, page, request.query);
   }
   if (!finish_memory_stream(&body)) return 500;
   switch (result) {
     case kPageDone:
       return 200;
+    case kPageTooFast:
+      return 429;
+    case kPageFull:
+      return 503;
     case kPageTooLong:
       return 414;
     case kPageNotFound:
@@ -270,12 +299,16 @@ void serve_page(FILE *out, const PageDef &page, const FrameRequest &request, boo
     return write_headers(out, find_status(200), cacheable, -1);
   }
   MemoryStream &fragment = fragment_stream;
-  int code = run_page(page, request, fragment);
-  if (code != 200) return write_error_response(out, code, false);
+  // A page that took no word tells why in its own fragment.
+  int retry_after = 0;
+  int code = run_page(page, request, fragment, retry_after);
+  bool framed = code == 200 || code == 429 || code == 503;
+  if (!framed) return write_error_response(out, code, false);
   char head_text[1024];
   const int head_length = document_head(head_text, page.title);
-  write_headers(out, find_status(200), cacheable,
-                static_cast<long>(head_length + fragment.size + sizeof kDocumentTail - 1));
+  write_headers(out, find_status(code), cacheable && code == 200,
+                static_cast<long>(head_length + fragment.size + sizeof kDocumentTail - 1),
+                code == 429 ? retry_after : 0);
   std::fwrite(head_text, 1, static_cast<std::size_t>(head_length), out);
   std::fwrite(fragment.data, 1, fragment.size, out);
   std::fputs(kDocumentTail, out);

@@ -25,7 +25,11 @@ struct FrameRequest {
   const char *lc_all;       // LC_ALL, LC_NUMERIC, LANG: the numeric locale,
   const char *lc_numeric;   //   in that order of precedence, of the compact
   const char *lang;         //   dates page
-  std::time_t now;          // when the request arrived
+  // SITE_FLOOD_SECONDS and SITE_LOG_MAX_BYTES: the guest book's limits on
+  // the site (null: the defaults)
+  const char *flood_seconds;
+  const char *log_max_bytes;
+  std::time_t now;  // when the request arrived
 };
 
 // The site's pages, one row each (pages.cpp): the calculators, the guest

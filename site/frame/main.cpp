@@ -52,6 +52,8 @@ FrameRequest read_request(Lookup lookup, void *context) {
   request.lc_all = lookup("LC_ALL", context);
   request.lc_numeric = lookup("LC_NUMERIC", context);
   request.lang = lookup("LANG", context);
+  request.flood_seconds = lookup("SITE_FLOOD_SECONDS", context);
+  request.log_max_bytes = lookup("SITE_LOG_MAX_BYTES", context);
   request.now = std::time(nullptr);
   return request;
 }
