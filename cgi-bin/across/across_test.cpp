@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "cgi-bin/across/filter.h"
 #include "testsupport/run_program.h"
 
 namespace {
@@ -252,6 +253,7 @@ const CounterCase kCounterCases[] = {
     {"-5\n", "r=hi", "-5\n", nullptr},
     {"99999999999\n", "r=hi", "99999999999\n", nullptr},
     {"2147483647\n", "r=hi", "2147483647\n", nullptr},
+    {"2147483646\n", "r=hi", "2147483647\n\n", "2147483647"},
     {"2147483647\n", "r=", "2147483647\n", nullptr},
 };
 
@@ -714,6 +716,37 @@ TEST_P(AcrossCounterFile, KeepsItsModeOwnerAndLinks) {
 INSTANTIATE_TEST_SUITE_P(Kept, AcrossCounterFile, ::testing::ValuesIn(kKeptCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// The counter rewritten in place (it has another link, or the directory
+// takes no new file) over a longer old text is cut to the new one.
+struct InPlaceCase {
+  const char *name;
+  bool read_only_directory;
+};
+
+const InPlaceCase kInPlaceCases[] = {{"HardLinked", false}, {"InReadOnlyDirectory", true}};
+
+void PrintTo(const InPlaceCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossCounterInPlace : public ::testing::TestWithParam<InPlaceCase> {};
+
+TEST_P(AcrossCounterInPlace, ALongerOldCountLeavesNoStaleBytes) {
+  std::optional<ChildLimits> user = as_unprivileged_user();
+  if (GetParam().read_only_directory && !user) GTEST_SKIP() << "root and no user nobody";
+  Site site;
+  site.open_to_all();
+  seed_store(site);
+  write_file(site.at("across.cnt"), "0000000000000041\n\nleft over\n");
+  fs::permissions(site.at("across.cnt"), fs::perms(0666));
+  if (!GetParam().read_only_directory) fs::create_hard_link(site.at("across.cnt"), site.tmp / "link");
+  if (GetParam().read_only_directory) fs::permissions(site.data, fs::perms(0555));
+  site.request(kCurrent, "r=new", kAddress, GetParam().read_only_directory ? *user : ChildLimits{});
+  fs::permissions(site.data, fs::perms(0777));
+  EXPECT_EQ(read_file(site.at("across.cnt")), "000042\n\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rewritten, AcrossCounterInPlace, ::testing::ValuesIn(kInPlaceCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 // A word list that is there but cannot be used refuses the word at once:
 // nothing waits on a FIFO or reads a device, a link is not followed, and a
 // list over 1 MiB is not read in part.
@@ -759,6 +792,35 @@ TEST_P(AcrossWordList, AnUnusableListRefusesTheWordWithoutWaiting) {
 
 INSTANTIATE_TEST_SUITE_P(Unusable, AcrossWordList, ::testing::ValuesIn(kListCases),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A list that grows between the look at its size and the read is read to
+// its end, and refused once it has grown past 1 MiB.
+struct GrowingListCase {
+  const char *name;
+  std::size_t seen, size;
+  long read;  // what read_word_list returns
+};
+
+const GrowingListCase kGrowingListCases[] = {
+    {"Unchanged", 100, 100, 100},
+    {"GrewALittle", 100, 5000, 5000},
+    {"GrewToOneMebibyte", 100, kFoulListMax, long(kFoulListMax)},
+    {"GrewPastOneMebibyte", kFoulListMax, kFoulListMax + 1, -1},
+    {"GrewFarPastOneMebibyte", 100, 3 * kFoulListMax, -1},
+};
+
+TEST(AcrossWordList, AListThatGrowsWhileReadIsReadWholeOrRefused) {
+  for (const GrowingListCase &c : kGrowingListCases) {
+    SCOPED_TRACE(c.name);
+    TempDir tmp;
+    write_file(tmp / "list", std::string(c.size, 'x'));
+    int fd = open((tmp / "list").c_str(), O_RDONLY | O_CLOEXEC);
+    char *text = nullptr;
+    EXPECT_EQ(read_word_list(fd, c.seen, text), c.read);
+    std::free(text);
+    close(fd);
+  }
+}
 
 // A write past the file size limit is cut short: the partial line is taken
 // back, the count stays raised, and the next word gets the next count.
@@ -852,6 +914,183 @@ TEST(AcrossStoreFaults, InProcessRequestsLeaveNothingBehind) {
   EXPECT_EQ(umask(old_mask), 027);
   fs::current_path(old_cwd);
   EXPECT_EQ(listing(page), kListingFailed);
+}
+
+// ---- the lock held elsewhere ------------------------------------------------
+
+// Another process (here another open of the directory) holds the lock and
+// keeps it: every request answers within about 3 s, a word reported as not
+// logged, a listing as unreadable; the four run side by side.
+TEST(AcrossHeldLock, EveryRequestAnswersWithinThreeSeconds) {
+  struct Case {
+    const char *program, *query;
+  };
+  const Case cases[] = {{kCurrent, "r=new"}, {kCurrent, ""}, {kEarlier, "r=new"}, {kEarlier, ""}};
+  Site site;
+  seed_store(site);
+  int dir = open(site.data.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(flock(dir, LOCK_EX), 0);
+  std::vector<std::string> pages(std::size(cases));
+  std::vector<double> seconds(std::size(cases));
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    threads.emplace_back([&, i] {
+      auto start = std::chrono::steady_clock::now();
+      pages[i] = mask_time(site.request(cases[i].program, cases[i].query).out);
+      seconds[i] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    });
+  for (std::thread &t : threads) t.join();
+  close(dir);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(std::string(cases[i].program) + " " + cases[i].query);
+    EXPECT_GE(seconds[i], 2.5);
+    EXPECT_LT(seconds[i], 4.0);
+    bool word = cases[i].query[0] != '\0';
+    EXPECT_EQ(pages[i].find(kLogFailed) != std::string::npos, word);
+    // The current edition refuses the empty word and lists nothing.
+    if (cases[i].program == kEarlier || word) {
+      EXPECT_EQ(listing(pages[i]), kListingFailed);
+    }
+  }
+  EXPECT_EQ(read_file(site.at("across.log")), kOldLine);
+  EXPECT_EQ(counter(site), 5);
+}
+
+// ---- the site's limits ------------------------------------------------------
+
+// The page called in-process from the site's cgi-bin, as the frame calls it.
+struct InSite {
+  fs::path old_cwd = fs::current_path();
+  explicit InSite(const Site &site) { fs::current_path(site.cgi); }
+  ~InSite() { fs::current_path(old_cwd); }
+  WordAnswer ask(const char *query, const char *address, std::time_t now, const WordLimits &limits,
+                 int &wait, Edition edition = Edition::kCurrent, std::string *page = nullptr) {
+    WordAnswer answer = WordAnswer::kShown;
+    std::string text = capture([&](FILE *out) {
+      answer = across_limited_page(out, query, address, now, edition, limits, wait);
+    });
+    if (page != nullptr) *page = text;
+    return answer;
+  }
+};
+
+constexpr std::time_t kNoon = 1'800'000'000;
+
+struct FloodCase {
+  const char *name;
+  Edition edition;
+  const char *first_word, *first_address;
+  const char *second_address;
+  int later;  // seconds after the first
+  int wait;   // the second word's wait; 0: logged
+};
+
+const FloodCase kFloodCases[] = {
+    {"IPv4SameAddress", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.1", 1, 14},
+    {"IPv4OtherAddress", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.2", 1, 0},
+    {"IPv4MappedIsTheIPv4Address", Edition::kCurrent, "r=one", "192.0.2.1", "::ffff:192.0.2.1", 0,
+     15},
+    {"IPv6SamePrefix", Edition::kCurrent, "r=one", "2001:db8:1:2::1", "2001:db8:1:2:ff::9", 3,
+     12},
+    {"IPv6OtherPrefix", Edition::kCurrent, "r=one", "2001:db8:1:2::1", "2001:db8:1:3::1", 3, 0},
+    {"ARefusedWordStartsTheWait", Edition::kCurrent, "r=darn", "192.0.2.1", "192.0.2.1", 5, 10},
+    {"LastSecondOfTheWait", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.1", 14, 1},
+    {"AfterTheWait", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.1", 15, 0},
+    {"EarlierEdition", Edition::kEarlier, "r=one", "192.0.2.1", "192.0.2.1", 1, 14},
+    {"EarlierEditionAfterTheWait", Edition::kEarlier, "r=one", "192.0.2.1", "192.0.2.1", 15, 0},
+};
+
+void PrintTo(const FloodCase &c, std::ostream *out) { *out << c.name; }
+
+class AcrossFlood : public ::testing::TestWithParam<FloodCase> {};
+
+// A second word within the wait is neither counted nor logged anywhere and
+// says how long to wait; one after it, or from elsewhere, is logged.
+TEST_P(AcrossFlood, OneWordAnAddressEveryFifteenSeconds) {
+  const FloodCase &c = GetParam();
+  Site site;
+  write_file(site.at("foul.language"), "darn");
+  InSite in(site);
+  WordLimits limits{.flood_seconds = 15, .log_max_bytes = 0};
+  int wait = 0;
+  EXPECT_EQ(in.ask(c.first_word, c.first_address, kNoon, limits, wait, c.edition),
+            WordAnswer::kShown);
+  std::string accepted = site.read("across.log"), refused = site.read("bad_across.log");
+  std::string page;
+  WordAnswer second =
+      in.ask("r=two", c.second_address, kNoon + c.later, limits, wait, c.edition, &page);
+  EXPECT_EQ(second, c.wait > 0 ? WordAnswer::kTooFast : WordAnswer::kShown);
+  if (c.wait > 0) {
+    EXPECT_EQ(wait, c.wait);
+    EXPECT_NE(page.find("one word every 15 seconds"), std::string::npos) << page;
+    EXPECT_NE(page.find("try again in " + std::to_string(c.wait) + " second"), std::string::npos);
+    EXPECT_EQ(site.read("across.log"), accepted);
+    EXPECT_EQ(site.read("bad_across.log"), refused);
+    EXPECT_EQ(counter(site), 1);
+  } else {
+    EXPECT_EQ(logged_words(site)["two"], 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Site, AcrossFlood, ::testing::ValuesIn(kFloodCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Run alone, the programs have no limit: words of one address in one
+// second are all logged.
+TEST(AcrossFlood, TheProgramsRunAloneLogEveryWord) {
+  for (const char *program : {kCurrent, kEarlier}) {
+    Site site;
+    site.page(program, "r=one");
+    site.page(program, "r=two");
+    EXPECT_EQ(site.read("across.log"), log_line("000001", "one") + log_line("000002", "two"))
+        << program;
+  }
+}
+
+// The cap: a line that fits exactly is logged; one byte more and the log,
+// the counter and the page say nothing was taken.
+TEST(AcrossCap, ALogAtItsCapIsLeftByteForByte) {
+  for (long extra : {0L, -1L}) {
+    SCOPED_TRACE(extra);
+    Site site;
+    InSite in(site);
+    int wait = 0;
+    in.ask("r=one", "192.0.2.1", kNoon, {}, wait);
+    const std::size_t line = fs::file_size(site.at("across.log"));
+    const std::string before = read_file(site.at("across.log"));
+    WordLimits limits{.flood_seconds = 0, .log_max_bytes = long(2 * line) + extra};
+    std::string page;
+    WordAnswer answer = in.ask("r=two", "192.0.2.2", kNoon, limits, wait, Edition::kCurrent, &page);
+    if (extra == 0) {
+      EXPECT_EQ(answer, WordAnswer::kShown);
+      EXPECT_EQ(fs::file_size(site.at("across.log")), 2 * line);
+    } else {
+      EXPECT_EQ(answer, WordAnswer::kFull);
+      EXPECT_NE(page.find("The guest book is full for now"), std::string::npos) << page;
+      EXPECT_EQ(read_file(site.at("across.log")), before);
+      EXPECT_EQ(counter(site), 1);
+    }
+  }
+}
+
+// Under umask 0 every file the guest book creates is 0640.
+TEST(AcrossModes, CreatedFilesGiveOthersNothingWhateverTheUmask) {
+  Site site;
+  write_file(site.at("foul.language"), "darn");
+  mode_t old_mask = umask(0);
+  {
+    InSite in(site);
+    WordLimits limits{.flood_seconds = 15, .log_max_bytes = 1 << 20};
+    int wait = 0;
+    in.ask("r=one", "192.0.2.1", kNoon, limits, wait);
+    in.ask("r=darn", "192.0.2.2", kNoon, limits, wait);
+  }
+  umask(old_mask);
+  for (const char *name : {"across.cnt", "across.log", "bad_across.log", "across.recent"}) {
+    struct stat st;
+    ASSERT_EQ(stat(site.at(name).c_str(), &st), 0) << name;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+  }
 }
 
 // ---- concurrency ------------------------------------------------------------
