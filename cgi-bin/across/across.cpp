@@ -160,7 +160,8 @@ void print_too_fast(FILE *out, int seconds, int wait, std::time_t now) {
   char when[16] = "";
   std::time_t next = now + wait;
   std::tm local;
-  if (localtime_r(&next, &local) != nullptr) std::strftime(when, sizeof when, " (%H:%M:%S)", &local);
+  if (localtime_r(&next, &local) != nullptr)
+    std::strftime(when, sizeof when, " (%H:%M:%S)", &local);
   std::fprintf(out,
                "<p class=\"error\">Posting too quickly: one address may leave one word every %d "
                "second%s. Please try again in %d second%s%s.</p>\n",

@@ -737,7 +737,8 @@ TEST_P(AcrossCounterInPlace, ALongerOldCountLeavesNoStaleBytes) {
   seed_store(site);
   write_file(site.at("across.cnt"), "0000000000000041\n\nleft over\n");
   fs::permissions(site.at("across.cnt"), fs::perms(0666));
-  if (!GetParam().read_only_directory) fs::create_hard_link(site.at("across.cnt"), site.tmp / "link");
+  if (!GetParam().read_only_directory)
+    fs::create_hard_link(site.at("across.cnt"), site.tmp / "link");
   if (GetParam().read_only_directory) fs::permissions(site.data, fs::perms(0555));
   site.request(kCurrent, "r=new", kAddress, GetParam().read_only_directory ? *user : ChildLimits{});
   fs::permissions(site.data, fs::perms(0777));
@@ -990,8 +991,7 @@ const FloodCase kFloodCases[] = {
     {"IPv4OtherAddress", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.2", 1, 0},
     {"IPv4MappedIsTheIPv4Address", Edition::kCurrent, "r=one", "192.0.2.1", "::ffff:192.0.2.1", 0,
      15},
-    {"IPv6SamePrefix", Edition::kCurrent, "r=one", "2001:db8:1:2::1", "2001:db8:1:2:ff::9", 3,
-     12},
+    {"IPv6SamePrefix", Edition::kCurrent, "r=one", "2001:db8:1:2::1", "2001:db8:1:2:ff::9", 3, 12},
     {"IPv6OtherPrefix", Edition::kCurrent, "r=one", "2001:db8:1:2::1", "2001:db8:1:3::1", 3, 0},
     {"ARefusedWordStartsTheWait", Edition::kCurrent, "r=darn", "192.0.2.1", "192.0.2.1", 5, 10},
     {"LastSecondOfTheWait", Edition::kCurrent, "r=one", "192.0.2.1", "192.0.2.1", 14, 1},

@@ -90,8 +90,8 @@ long long still_to_wait(long long time, std::time_t now, int seconds) {
 
 // Writes the file anew: the writers of |text| still waiting, but |key|,
 // the newest kRecentMax - 1 of them, and then |key| at |now|.
-bool note_writer(int dir, const char *text, std::size_t size, std::string_view key,
-                 std::time_t now, int seconds) {
+bool note_writer(int dir, const char *text, std::size_t size, std::string_view key, std::time_t now,
+                 int seconds) {
   std::size_t waiting = 0;
   auto kept = [&](long long time, std::string_view k) {
     return k != key && still_to_wait(time, now, seconds) > 0;

@@ -9,8 +9,8 @@
 
 // 0 turns either limit off.
 struct WordLimits {
-  int flood_seconds = 0;         // one word an address every this many seconds
-  long long log_max_bytes = 0;   // the most bytes each log may hold
+  int flood_seconds = 0;        // one word an address every this many seconds
+  long long log_max_bytes = 0;  // the most bytes each log may hold
 };
 
 // The recent writers' file of the data directory: one line a writer, the

@@ -37,7 +37,8 @@ bool lock_until(int fd, int operation, long long deadline_ns) {
     long long left = deadline_ns - monotonic_ns();
     if (left <= 0) return false;
     long long nap = pause_ns < left ? pause_ns : left;
-    timespec pause = {static_cast<time_t>(nap / 1'000'000'000), static_cast<long>(nap % 1'000'000'000)};
+    timespec pause = {static_cast<time_t>(nap / 1'000'000'000),
+                      static_cast<long>(nap % 1'000'000'000)};
     nanosleep(&pause, nullptr);
     if (pause_ns < 2'000'000) pause_ns *= 2;
   }
@@ -74,9 +75,9 @@ void close_store(WordStore &store) {
   store = WordStore{};
 }
 
-Recorded record_word(const WordStore &store, bool accepted, const char *stored,
-                     const char *address, const char *timestamp, std::time_t now,
-                     const WordLimits *limits, int &retry_after) {
+Recorded record_word(const WordStore &store, bool accepted, const char *stored, const char *address,
+                     const char *timestamp, std::time_t now, const WordLimits *limits,
+                     int &retry_after) {
   bool word = stored[0] != '\0';
   if (!store.locked) return word ? Recorded::kFailed : Recorded::kLogged;
   int old = read_counter(store.dir);

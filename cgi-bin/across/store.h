@@ -56,10 +56,10 @@ void close_store(WordStore &store);
 
 // What record_word did with a word.
 enum class Recorded {
-  kLogged,    // counted and logged (or no word: nothing needed)
-  kFailed,    // not logged: "Log Failed!"
-  kTooFast,   // under |limits|: the address left a word too recently; nothing stored
-  kFull,      // under |limits|: the line would take its log past the cap; nothing stored
+  kLogged,   // counted and logged (or no word: nothing needed)
+  kFailed,   // not logged: "Log Failed!"
+  kTooFast,  // under |limits|: the address left a word too recently; nothing stored
+  kFull,     // under |limits|: the line would take its log past the cap; nothing stored
 };
 
 // Counts the request and logs its word; |stored| is the log copy, empty
@@ -85,8 +85,8 @@ enum class Recorded {
 //
 // Without a word nothing is stored unless the counter is missing; it is
 // then created holding 1. Returns kLogged.
-Recorded record_word(const WordStore &store, bool accepted, const char *stored,
-                     const char *address, const char *timestamp, std::time_t now,
-                     const WordLimits *limits, int &retry_after);
+Recorded record_word(const WordStore &store, bool accepted, const char *stored, const char *address,
+                     const char *timestamp, std::time_t now, const WordLimits *limits,
+                     int &retry_after);
 
 #endif  // CGI_BIN_ACROSS_STORE_H

@@ -20,12 +20,12 @@
 // OnFocus="this.blur();" is not allowed: it would throw a keyboard user out
 // of the box of previous words. The guest book's footer also holds a
 // search form that posts to the outside search site.
-#define SITE_SECURITY_POLICY                                                                  \
-  "default-src 'none'; "                                                                      \
-  "script-src 'self'; "                                                                       \
-  "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; "  \
-  "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS                                     \
-  "; "                                                                                        \
+#define SITE_SECURITY_POLICY                                                                 \
+  "default-src 'none'; "                                                                     \
+  "script-src 'self'; "                                                                      \
+  "style-src 'self' 'unsafe-hashes' 'sha256-IkhVqfutmjk6tSWVis0WZISpKNemSHKOr7a78BDQUA8='; " \
+  "img-src 'self'; form-action 'self' " SITE_FORM_ACTIONS                                    \
+  "; "                                                                                       \
   "base-uri 'none'; frame-ancestors 'none'"
 const char kSecurityPolicy[] = SITE_SECURITY_POLICY;
 
