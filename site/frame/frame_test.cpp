@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -265,16 +266,15 @@ TEST_P(FrameForm, FollowsEveryAnswerOrStandsAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, FrameForm,
-    testing::Values(
-        FormCase{"EmptyQuery", "roots", "", true, "name=\"root\" size="},
-        FormCase{"OnlyACheckbox", "kestrum", "html=1", true, "value=\"1\" checked>"},
-        FormCase{"EmptyFields", "circles", "length=&length_num=&dimension=diameter", true,
-                 "value=\"diameter\" checked"},
-        FormCase{"EmptyWord", "across", "r=", true, "maxlength=\"64\""},
-        FormCase{"AnswerFilledIn", "quindle", "month=2&day=30&year=2021", false,
-                 "name=\"year\" value=\"2021\""},
-        FormCase{"EchoEscaped", "roots", "root=3&real=%22%3E%3Cb%3E", false,
-                 "value=\"&quot;&gt;&lt;b&gt;\""}),
+    testing::Values(FormCase{"EmptyQuery", "roots", "", true, "name=\"root\" size="},
+                    FormCase{"OnlyACheckbox", "kestrum", "html=1", true, "value=\"1\" checked>"},
+                    FormCase{"EmptyFields", "circles", "length=&length_num=&dimension=diameter",
+                             true, "value=\"diameter\" checked"},
+                    FormCase{"EmptyWord", "across", "r=", true, "maxlength=\"64\""},
+                    FormCase{"AnswerFilledIn", "quindle", "month=2&day=30&year=2021", false,
+                             "name=\"year\" value=\"2021\""},
+                    FormCase{"EchoEscaped", "roots", "root=3&real=%22%3E%3Cb%3E", false,
+                             "value=\"&quot;&gt;&lt;b&gt;\""}),
     [](const testing::TestParamInfo<FormCase> &info) { return info.param.name; });
 
 TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
@@ -290,6 +290,51 @@ TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
   }
   EXPECT_NE(serve(request("GET", "/cgi-bin/across.pl", "")).headers.find("Cache-Control: no-store"),
             std::string::npos);
+}
+
+// The guest book on the site, in both editions: a second word from one
+// address within the wait is a framed 429 with Retry-After and the form, a
+// word past the cap a framed 503; the settings turn either off.
+TEST(FrameGuestBook, AppliesTheSitesFloodLimitAndCap) {
+  struct Case {
+    const char *name, *flood, *cap;
+    const char *status;  // of the second word
+    const char *says;
+  };
+  const Case cases[] = {
+      {"Defaults", nullptr, nullptr, "429 Too Many Requests", "one word every 15 seconds"},
+      {"FloodOff", "0", nullptr, "200 OK", "Original input was: two"},
+      {"ShorterWait", "5", nullptr, "429 Too Many Requests", "one word every 5 seconds"},
+      {"Full", "0", "60", "503 Service Unavailable", "The guest book is full for now"},
+  };
+  for (const char *uri : {"/cgi-bin/across.pl", "/cgi-bin/across-earlier.pl"})
+    for (const Case &c : cases) {
+      SCOPED_TRACE(std::string(uri) + " " + c.name);
+      TempDir tmp;
+      std::filesystem::create_directories(tmp / "cgi-bin");
+      std::filesystem::create_directories(tmp / "data");
+      std::filesystem::path old_cwd = std::filesystem::current_path();
+      std::filesystem::current_path(tmp / "cgi-bin");
+      FrameRequest first = request("GET", uri, "r=one");
+      first.flood_seconds = c.flood;
+      first.log_max_bytes = c.cap;
+      FrameRequest second = first;
+      second.query = "r=two";
+      Response one = serve(first), two = serve(second);
+      std::filesystem::current_path(old_cwd);
+      EXPECT_EQ(one.status, "200 OK");
+      EXPECT_EQ(two.status, c.status);
+      EXPECT_NE(two.body.find(c.says), std::string::npos) << two.body;
+      EXPECT_EQ(two.headers.find("Retry-After: ") != std::string::npos, c.status[0] == '4');
+      if (c.status[0] == '4') {
+        EXPECT_NE(two.headers.find(std::string("Retry-After: ") + (c.flood ? c.flood : "15")),
+                  std::string::npos);
+        EXPECT_NE(two.body.find("name=\"r\""), std::string::npos) << "no form";
+      }
+      EXPECT_NE(two.headers.find("Cache-Control: no-store"), std::string::npos);
+      EXPECT_EQ(read_file(tmp / "data/across.log").find("two") != std::string::npos,
+                c.status[0] == '2');
+    }
 }
 
 // A test table: one page that counts its runs, one that fails, two that
