@@ -84,6 +84,14 @@ for file in bad_across.log across.cnt; do
   [[ -f $site/data/$file && ! -L $site/data/$file && $(stat -c %U "$site/data/$file") == $(stat -c %U "$site/data") ]] ||
     fail "a reinstall did not make data/$file anew for data/'s owner"
 done
+# Visitors' addresses are the owner's and its group's: data/ 0750 and its
+# files 0640, an older tree's brought to them by a reinstall.
+chmod 755 "$site/data"
+chmod 644 "$site/data/across.log"
+reinstall
+modes=$(stat -c '%n %a' "$site/data" "$site/data"/* | sed "s|$site/||")
+[[ $modes == "data 750"$'\n'"data/across.cnt 640"$'\n'"data/across.log 640"$'\n'"data/bad_across.log 640"$'\n'"data/foul.language 640" ]] ||
+  fail "data/ is open to others: $modes"
 
 # configure.sh refuses a DIR that is not a plain path, before it writes
 # anything into it: NAME | DIR, below $work.
@@ -299,6 +307,16 @@ check() {
   [[ $((10#$after)) -eq $((10#$before + 1)) ]] || fail "$server word: counter went $before -> $after"
   tail -n 1 "$site/data/across.log" | grep -q "^$after, $word, 127.0.0.1, " ||
     fail "$server word: not logged: $(tail -n 1 "$site/data/across.log")"
+  # The site's flood limit reaches the frame through this server: a second
+  # word at once is a 429 with Retry-After, counted and logged nowhere.
+  request "$server" flood 429 "$url/cgi-bin/across.pl?r=${word}again" &&
+    grep -qE '^Retry-After: 1[0-5]'$'\r''?$' "$work/flood.head" &&
+    grep -q 'one word every 15 seconds' "$work/flood.body" ||
+    fail "$server flood: no 429 with Retry-After: $(cat "$work/flood.head")"
+  [[ $(cat "$site/data/across.cnt") == "$after" ]] && ! grep -q "${word}again" "$site/data/"*across.log ||
+    fail "$server flood: the refused word was counted or logged"
+  # The next server's word comes from the same address.
+  rm -f "$site/data/across.recent"
   [[ $failures -eq $ok ]] && passes=$((passes + 1)) && echo "$server: the same answers"
 }
 

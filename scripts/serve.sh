@@ -4,7 +4,9 @@
 # SITE_MODE=cgi through one CGI process a request. The site tree, with the
 # guest book's words in its data/, is RUN: by default /srv/site when started
 # as root (the server then runs as www-data, which must reach the tree
-# wherever the clone lives), served/ in the clone otherwise.
+# wherever the clone lives), served/ in the clone otherwise. The guest
+# book's limits SITE_FLOOD_SECONDS (default 15) and SITE_LOG_MAX_BYTES
+# (default 4194304) are taken from the environment, like PORT and TZ.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh

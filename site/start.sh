@@ -8,7 +8,8 @@
 #   kill $(cat RUN/run/lighttpd.pid)  stop the background server
 # SITE_MODE is fastcgi (persistent workers, the default) or cgi (one
 # process a request); BUILD (default build) names the build directory; TZ,
-# when set, becomes the site's zone.
+# when set, becomes the site's zone; SITE_FLOOD_SECONDS and
+# SITE_LOG_MAX_BYTES, when set, the guest book's limits (conf/configure.sh).
 # One tree, one server: from the moment it starts until the server stops,
 # a process of this script's user (not the server, which never sees the
 # lock's descriptor) holds a lock on RUN, and another start on RUN refuses
