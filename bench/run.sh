@@ -16,6 +16,12 @@
 #     no-op (instructions when valgrind is installed).
 #  5. The guest book at 0, 10k, 100k and 1M logged words, against the bare
 #     "cut -d, -f2 | sort -bfu" pipeline on the same log.
+#  6. The guest book on a log at its cap (4 MiB): one request's time and
+#     page size against the pipeline on the same log, and a request its
+#     flood check refuses (429) among 4096 recent writers.
+# Every guest-book request comes from one address: the flood limit is off
+# (SITE_FLOOD_SECONDS=0) but where it is measured, and the cap off
+# (SITE_LOG_MAX_BYTES=0) where the logs are larger than it.
 # Installs hyperfine and wrk when missing (as root); takes about 7 minutes.
 #   bench/run.sh [SECONDS-PER-WRK-RUN]      (default 5)
 set -euo pipefail
@@ -87,6 +93,7 @@ cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
   cd "$work/direct/cgi-bin"
   entries=()
   export LANG=en_US.UTF-8 TZ=America/New_York REMOTE_ADDR=127.0.0.1 REQUEST_METHOD=GET
+  export SITE_FLOOD_SECONDS=0
   # Every calculator of the frame's table with its form's example query;
   # the dates pages read and group more and are allowed a little more.
   while IFS=$'\t' read -r name query; do
@@ -130,7 +137,7 @@ as_site_user() { [[ $(id -u) -ne 0 ]] || chown -R www-data: "$1/data" "$1/run/us
 # A site tree in DIR, configured for PORT in MODE.
 site_tree() {  # DIR PORT MODE
   cmake --install build --prefix "$1" >/dev/null
-  SITE_TZ=UTC deploy/configure.sh "$1" "$2" "$3"
+  SITE_TZ=UTC SITE_FLOOD_SECONDS=0 SITE_LOG_MAX_BYTES=0 deploy/configure.sh "$1" "$2" "$3"
 }
 # The static no-op CGI beside the frame on the site's lighttpd of DIR.
 add_noop() {  # DIR
@@ -318,6 +325,7 @@ for words in 0 10000 100000 1000000; do
   (
     cd "$tree/cgi-bin"
     export REQUEST_METHOD=GET REQUEST_URI=/cgi-bin/across.pl QUERY_STRING=r=bench REMOTE_ADDR=127.0.0.1
+    export SITE_FLOOD_SECONDS=0 SITE_LOG_MAX_BYTES=0
     runs=$((words >= 1000000 ? 5 : 20))
     hyperfine --warmup 2 --runs "$runs" --export-json "$work/h.json" --output=null \
       "cut -d, -f2 ../data/across.log | sort -bfu" "$tree/cgi-bin/frame" >/dev/null
@@ -328,6 +336,54 @@ for words in 0 10000 100000 1000000; do
   row "guest book" "$words words" "$(ms "${times[1]}")" "$(ms "${times[0]}") (pipeline)" \
     "$(ratio "${times[1]}" "${times[0]}")" "" "" "$target"
 done
+
+# 6. A log at its cap: as many words as fit in 4 MiB, less a line's room,
+# so the request's own word is the last that fits. The page lists them all.
+/usr/bin/python3 - "$tree/data/across.log" <<'EOF'
+import random, sys
+rng = random.Random(6)
+letters = "abcdefghijklmnopqrstuvwxyz"
+cap, size, lines, i = 4194304, 0, [], 0
+while True:
+    i += 1
+    line = "%06d, %s, 192.0.2.1, Mon Dec  7 12:00:00 2026\n" % (
+        i, "".join(rng.choice(letters) for _ in range(rng.randint(3, 12))))
+    if size + len(line) > cap - 64:
+        break
+    lines.append(line)
+    size += len(line)
+open(sys.argv[1], "w").write("".join(lines))
+EOF
+capped=$(wc -l <"$tree/data/across.log")
+cp "$tree/data/across.log" "$work/capped.log"
+printf '%06d\n\n' "$capped" >"$tree/data/across.cnt"
+now=$(date +%s)
+for i in $(seq 0 4094); do echo "$now 10.$((i / 256)).$((i % 256)).1"; done >"$work/recent"
+echo "$now 127.0.0.1" >>"$work/recent"
+(
+  cd "$tree/cgi-bin"
+  export REQUEST_METHOD=GET REQUEST_URI=/cgi-bin/across.pl QUERY_STRING=r=bench REMOTE_ADDR=127.0.0.1
+  export SITE_FLOOD_SECONDS=0
+  # Each run starts from the log at its cap, so every word is taken.
+  hyperfine --warmup 2 --runs "${CAP_RUNS:-20}" --export-json "$work/h.json" --output=null \
+    --prepare "cp '$work/capped.log' ../data/across.log" \
+    "cut -d, -f2 ../data/across.log | sort -bfu" "$tree/cgi-bin/frame" >/dev/null
+  cp "$work/capped.log" ../data/across.log
+  page=$(./frame | wc -c)
+  mapfile -t times < <(medians "$work/h.json")
+  row "guest book at its cap" "$capped words (4 MiB), page $((page / 1024)) KiB" \
+    "$(ms "${times[1]}")" "$(ms "${times[0]}") (pipeline)" "$(ratio "${times[1]}" "${times[0]}")" \
+    "" "" "—"
+  # The flood check: 4096 writers of the last seconds, this address among
+  # them, so the answer is a 429 that reads and searches them all.
+  cp "$work/recent" ../data/across.recent
+  export SITE_FLOOD_SECONDS=86400
+  hyperfine -N --warmup 5 --runs "${CAP_RUNS:-100}" --export-json "$work/h.json" --output=null \
+    "$bin/bench_noop" "$tree/cgi-bin/frame" >/dev/null
+  mapfile -t times < <(medians "$work/h.json")
+  row "guest book at its cap" "flood check: a 429 among 4096 recent writers" "$(ms "${times[1]}")" \
+    "$(ms "${times[0]}") (no-op)" "$(ratio "${times[1]}" "${times[0]}")" "" "" "—"
+)
 
 echo "| part | subject | measured | baseline | ratio | ratio to the same server's no-op | peak RSS | target |"
 echo "|---|---|---|---|---|---|---|---|"
