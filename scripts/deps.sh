@@ -10,10 +10,10 @@ set -euo pipefail
 
 # The deliverables and formlib: the compiler, CMake and both generators.
 build=(cmake g++ make ninja-build)
-# The site layer: libfcgi (the frame's FastCGI mode), stb (chip images),
-# Pillow (the pictures), the zones and locales the pages read, and the
-# server the site is served through.
-site=(libfcgi-dev libstb-dev python3 python3-pil locales tzdata lighttpd)
+# The site layer: libfcgi (the frame's FastCGI mode), libseccomp (its
+# system call filter), stb (chip images), Pillow (the pictures), the zones
+# and locales the pages read, and the server the site is served through.
+site=(libfcgi-dev libseccomp-dev libstb-dev python3 python3-pil locales tzdata lighttpd)
 # The tests: GoogleTest, expat (the figure tests' XML parser), clang with its
 # fuzzer runtime, the other web servers, spawn-fcgi and multiwatch, the
 # cgi-fcgi client, curl, Chromium with its driver and selenium.

@@ -144,32 +144,17 @@ void write_error_response(FILE *out, int code, bool head) {
   if (!head) std::fwrite(page, 1, static_cast<std::size_t>(length), out);
 }
 
-// The page named by the request's address: "/cgi-bin/<name>.pl" as the
-// client sent it (percent escapes decoded), or PATH_INFO "/<name>" when
-// the server gives no address. Null for any other address.
-const PageDef *page_of(const FrameRequest &request, const PageDef *const *pages, std::size_t count) {
-  char path[256];
-  const char *prefix = "/";
-  const char *suffix = "";
-  const char *source = request.path_info;
-  if (request.uri != nullptr) {
-    source = request.uri;
-    prefix = "/cgi-bin/";
-    suffix = ".pl";
-  }
-  if (source == nullptr) return nullptr;
-  std::size_t length = std::strcspn(source, "?");
-  if (length >= sizeof path) return nullptr;
-  std::memcpy(path, source, length);
-  path[length] = '\0';
-  unescape_url(path);
-  std::size_t prefix_length = std::strlen(prefix), suffix_length = std::strlen(suffix);
-  length = std::strlen(path);
+// Whether |path| (|length| bytes) is |prefix|, a page's name, then |suffix|;
+// the name is left in |name|.
+bool split_path(const char *path, std::size_t length, const char *prefix, const char *suffix,
+                const char **name, std::size_t *name_length) {
+  const std::size_t prefix_length = std::strlen(prefix), suffix_length = std::strlen(suffix);
   if (length <= prefix_length + suffix_length || std::strncmp(path, prefix, prefix_length) != 0 ||
-      std::strcmp(path + length - suffix_length, suffix) != 0)
-    return nullptr;
-  path[length - suffix_length] = '\0';
-  return find_page(path + prefix_length, pages, count);
+      std::strncmp(path + length - suffix_length, suffix, suffix_length) != 0)
+    return false;
+  *name = path + prefix_length;
+  *name_length = length - prefix_length - suffix_length;
+  return true;
 }
 
 // The zone of the request becomes the process's; an unset TZ is the
@@ -322,14 +307,35 @@ const PageDef *find_page(const char *name, const PageDef *const *pages, std::siz
   return nullptr;
 }
 
+const PageDef *page_for(const FrameRequest &request, const PageDef *const *pages,
+                        std::size_t count) {
+  const char *source = request.uri != nullptr ? request.uri : request.path_info;
+  if (source == nullptr) return nullptr;
+  const char *name;
+  std::size_t length;
+  bool named = request.uri != nullptr
+                   ? split_path(source, std::strcspn(source, "?"), "/cgi-bin/", ".pl", &name, &length)
+                   : split_path(source, std::strlen(source), "/", "", &name, &length);
+  if (!named) return nullptr;
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::strncmp(name, pages[i]->name, length) == 0 && pages[i]->name[length] == '\0')
+      return pages[i];
+  return nullptr;
+}
+
 void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const PageDef *page = page_of(request, pages, count);
+  const PageDef *page = page_for(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);
+}
+
+void serve_error(FILE *out, const FrameRequest &request, int status) {
+  write_error_response(out, status,
+                       request.method != nullptr && std::strcmp(request.method, "HEAD") == 0);
 }
 
 void write_error_document(FILE *out, int status) {

@@ -45,6 +45,14 @@ const PageDef *find_page(const char *name, const PageDef *const *pages, std::siz
 // LANG, else "C". An empty variable is skipped, never taken as a name.
 const char *numeric_locale_name(const FrameRequest &request);
 
+// The row of |pages| that |request|'s address names: "/cgi-bin/<name>.pl"
+// exactly as the client sent it, or PATH_INFO "/<name>" when the server
+// gives no address. An escape in the address never names a page, so every
+// server and the frame agree on which page an address is. Null for any
+// other address.
+const PageDef *page_for(const FrameRequest &request, const PageDef *const *pages,
+                        std::size_t count);
+
 // Writes the whole response to |request| on |out|: "Status:" and the other
 // headers, a blank line, then (except for HEAD) the document. Uses |pages|
 // to find the program. Only GET and HEAD are served; HEAD runs no page.
@@ -52,6 +60,10 @@ const char *numeric_locale_name(const FrameRequest &request);
 // afterwards, so nothing of one request reaches the next.
 void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count);
+
+// Writes the site's error response for |status| to |request|: the headers
+// every answer carries and, except for HEAD, the error document.
+void serve_error(FILE *out, const FrameRequest &request, int status);
 
 // The Content-Security-Policy every page of the site is sent with; the web
 // server sends the same with the static pages.

@@ -47,6 +47,12 @@ Response serve(const FrameRequest &r, const PageDef *const *pages = kSitePages,
 }
 
 const std::string kLong(3000, 'x');
+// Addresses of 255, 256 and 257 bytes, each ending in the suffix of a page.
+std::string address_of(std::size_t length) {
+  return "/cgi-bin/" + std::string(length - 12, 'r') + ".pl";
+}
+const std::string kPath255 = address_of(255), kPath256 = address_of(256),
+                  kPath257 = address_of(257);
 
 struct StatusCase {
   const char *name;
@@ -79,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, FrameStatus,
     testing::Values(
         StatusCase{"Roots", "GET", "/cgi-bin/roots.pl?root=3", "root=3", "200 OK"},
-        StatusCase{"EncodedName", "GET", "/cgi-bin/ro%6Fts.pl", "", "200 OK"},
+        StatusCase{"EscapedName", "GET", "/cgi-bin/ro%6Fts.pl", "", "404 Not Found"},
+        StatusCase{"LooseEscape", "GET", "/cgi-bin/%7!cross.pl", "", "404 Not Found"},
+        StatusCase{"EscapedSuffix", "GET", "/cgi-bin/roots%2Epl", "", "404 Not Found"},
         StatusCase{"HeadOfAPage", "HEAD", "/cgi-bin/quindle.pl", "", "200 OK"},
         StatusCase{"UnknownProgram", "GET", "/cgi-bin/sh.pl", "", "404 Not Found"},
         StatusCase{"NoSuffix", "GET", "/cgi-bin/roots", "", "404 Not Found"},
@@ -89,6 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"Post", "POST", "/cgi-bin/across.pl", "r=word", "405 Method Not Allowed"},
         StatusCase{"Delete", "DELETE", "/cgi-bin/across.pl", "r=word", "405 Method Not Allowed"},
         StatusCase{"Put", "PUT", "/cgi-bin/roots.pl", "", "405 Method Not Allowed"},
+        StatusCase{"PostToUnknown", "POST", "/cgi-bin/x.pl", "", "405 Method Not Allowed"},
+        StatusCase{"Path255", "GET", kPath255.c_str(), "", "404 Not Found"},
+        StatusCase{"Path256", "GET", kPath256.c_str(), "", "404 Not Found"},
+        StatusCase{"Path257", "GET", kPath257.c_str(), "", "404 Not Found"},
         StatusCase{"LongDatesQuery", "GET", "/cgi-bin/kestrum.pl", kLong.c_str(),
                    "414 URI Too Long"},
         StatusCase{"LongCompactQuery", "GET", "/cgi-bin/bolvey.pl", kLong.c_str(),

@@ -3,7 +3,10 @@
 // request; started as a CGI program, it serves the one request of its
 // environment and exits. Either way each request is served from the
 // directory the program lives in, the site's cgi-bin, so the guest book
-// finds "../data/".
+// finds "../data/". Before a page runs, the frame confines itself
+// (confine.h): a FastCGI worker to its pool's reach, named by FRAME_POOL
+// ("guestbook" may use the guest book's data/, any other value or none
+// nothing), a CGI process to the reach of the page its address names.
 //   frame                     serve (CGI or FastCGI)
 //   frame --error-page CODE   write the site's error document for CODE
 //   frame --error-statuses    list the statuses that have an error document
@@ -22,6 +25,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "site/frame/confine.h"
 #include "site/frame/frame.h"
 #include "site/frame/memory_stream.h"
 
@@ -64,13 +68,41 @@ const char *from_parameters(const char *name, void *params) {
   return FCGX_GetParam(name, static_cast<FCGX_ParamArray>(params));
 }
 
+// What a confined process may serve: its directory could be entered and
+// its confinement applied, and what it may reach.
+struct Serving {
+  bool ready;
+  Reach reach;
+};
+
+// Writes the response to |request|: a 500 when the process is not ready, a
+// 404 for a guest-book address in a process that may not reach data/ (a
+// server that sent it to the calculators' pool), else the page's answer.
+void answer(FILE *out, const FrameRequest &request, const Serving &serving) {
+  const PageDef *page = page_for(request, kSitePages, kSitePageCount);
+  if (!serving.ready) return serve_error(out, request, 500);
+  if (page != nullptr && page->changes_data && serving.reach != Reach::kGuestBook)
+    return serve_error(out, request, 404);
+  serve_request(out, request, kSitePages, kSitePageCount);
+}
+
 // The response to |request| in |memory|, so it goes out in one write.
 // False when memory ran out.
-bool respond(const FrameRequest &request, MemoryStream *memory) {
+bool respond(const FrameRequest &request, const Serving &serving, MemoryStream *memory) {
   FILE *out = start_memory_stream(memory);
   if (out == nullptr) return false;
-  serve_request(out, request, kSitePages, kSitePageCount);
+  answer(out, request, serving);
   return finish_memory_stream(memory);
+}
+
+// Confines the process to |reach|; the guest book's data/ is "../data" of
+// the program's directory, the working directory by now.
+bool confine_to(Reach reach) {
+  int data = -1;
+  if (reach == Reach::kGuestBook) data = open("../data", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  bool confined = confine(reach, data, stderr);
+  if (data >= 0) close(data);
+  return confined;
 }
 
 // Whether the server reaches the workers through a local socket. A
@@ -94,29 +126,39 @@ bool read_to_end(FCGX_Stream *in) {
   return FCGX_GetError(in) == 0;
 }
 
+// The one request of the environment. The address is read to choose the
+// confinement, and no page runs before it is applied.
 int serve_cgi(int directory) {
   if (directory >= 0 && fchdir(directory) != 0) return 1;
-  serve_request(stdout, read_request(from_environment, nullptr), kSitePages, kSitePageCount);
-  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  const FrameRequest request = read_request(from_environment, nullptr);
+  const PageDef *page = page_for(request, kSitePages, kSitePageCount);
+  Serving serving = {true, page != nullptr && page->changes_data ? Reach::kGuestBook
+                                                                 : Reach::kCalculators};
+  serving.ready = confine_to(serving.reach);
+  answer(stdout, request, serving);
+  return serving.ready && std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 // Serves until the server closes the socket. A client that has gone only
 // loses its own answer. The working directory is the program's for every
-// request, since nothing changes it.
+// request, since nothing changes it. The worker confines itself once,
+// before its first request; a worker that could not enter its directory
+// or be confined answers every request with the site's 500.
 int serve_fastcgi(int directory) {
   std::signal(SIGPIPE, SIG_IGN);
   if (FCGX_Init() != 0) return 1;
   const bool in_place = directory < 0 || fchdir(directory) == 0;
+  if (directory >= 0) close(directory);
   const bool local = local_socket();
   FCGX_Request connection;
   FCGX_InitRequest(&connection, 0, 0);
+  Serving serving = {in_place, pool_reach(std::getenv("FRAME_POOL"))};
+  if (!in_place) std::fputs("frame: cannot enter its directory\n", stderr);
+  serving.ready = confine_to(in_place ? serving.reach : Reach::kCalculators) && in_place;
   MemoryStream response;
   while (FCGX_Accept_r(&connection) == 0) {
-    if (!in_place) {
-      FCGX_FPrintF(connection.out, "Status: 500 Internal Server Error\r\n\r\n");
-    } else if (respond(read_request(from_parameters, connection.envp), &response)) {
+    if (respond(read_request(from_parameters, connection.envp), serving, &response))
       FCGX_PutStr(response.data, static_cast<int>(response.size), connection.out);
-    }
     if (local && read_to_end(connection.in)) FCGX_Detach(&connection);
     FCGX_Finish_r(&connection);
   }
