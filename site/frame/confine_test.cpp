@@ -41,6 +41,12 @@ int read_outside() { return open_for("/etc/passwd", O_RDONLY); }
 int read_log() { return open_for("../data/across.log", O_RDONLY); }
 int append_log() { return open_for("../data/across.log", O_WRONLY | O_APPEND); }
 int create_in_data() { return open_for("../data/new", O_WRONLY | O_CREAT | O_EXCL); }
+// The counter's rewrite in place: one write over the start, then the cut.
+int rewrite_log() {
+  int file = open("../data/across.log", O_WRONLY | O_CLOEXEC);
+  if (file < 0) return outcome(file);
+  return outcome(pwrite(file, "000002", 6, 0) == 6 ? ftruncate(file, 6) : -1);
+}
 int create_beside() { return open_for("dropped", O_WRONLY | O_CREAT | O_EXCL); }
 int run_program() {
   char *const argv[] = {const_cast<char *>("/bin/true"), nullptr};
@@ -115,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"CalculatorsReadTheZone", kCalc, read_zone, kDone, Needs::kLandlock},
         AttemptCase{"GuestBookAppendsToItsLog", kBook, append_log, kDone, Needs::kLandlock},
         AttemptCase{"GuestBookCreatesInItsData", kBook, create_in_data, kDone, Needs::kLandlock},
+        AttemptCase{"GuestBookRewritesInPlace", kBook, rewrite_log, kDone, Needs::kLandlock},
         // files outside the ruleset
         AttemptCase{"CalculatorsReadOutside", kCalc, read_outside, kRefused, Needs::kLandlock},
         AttemptCase{"GuestBookReadsOutside", kBook, read_outside, kRefused, Needs::kLandlock},

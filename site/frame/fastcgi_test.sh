@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The frame gives the same bytes as a FastCGI worker as it does as a CGI
 # program. Installs the build into two fresh site trees, runs the frame of
-# one as a CGI program per request and starts the frame of the other as a
-# single FastCGI worker under spawn-fcgi, then sends each request in the
-# table to both with the same variables (cgi-fcgi carries them to the
-# worker) and compares the responses byte for byte, the guest book's
-# timestamps masked. One worker answers every request, so a zone or locale
-# that stayed behind from the request before would show. The table ends
+# one as a CGI program per request and starts the frame of the other as
+# FastCGI workers under spawn-fcgi, one a pool as the deployments run them
+# (FRAME_POOL: the guest book's for /cgi-bin/across..., the calculators'
+# for the rest), then sends each request in the table to both with the same
+# variables (cgi-fcgi carries them to the worker) and compares the responses
+# byte for byte, the guest book's timestamps masked. One worker answers
+# every request of its pool, so a zone or locale that stayed behind from the
+# request before would show. The calculators' worker, asked for the guest
+# book, answers 404 and writes nothing. The table ends
 # with a seeded mixed sequence over every calculator the frame lists.
 # Afterwards the two trees' guest-book files must match too.
 #   site/frame/fastcgi_test.sh BUILD_DIR
@@ -20,9 +23,10 @@ done
 locale -a | grep -qix 'de_DE.utf8' || { echo "FAIL the de_DE.UTF-8 locale is missing"; exit 1; }
 
 work=$(mktemp -d)
-socket=$work/frame.sock
 cleanup() {
-  [[ -f $work/worker.pid ]] && kill "$(cat "$work/worker.pid")" 2>/dev/null
+  for pool in guestbook calculators; do
+    [[ -f $work/$pool.pid ]] && kill "$(cat "$work/$pool.pid")" 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -33,9 +37,11 @@ done
 mkdir "$work/out"
 # The worker's own environment is the one the deployments give it; what
 # each request names comes from its parameters.
-env -i PATH=/usr/bin:/bin LANG=en_US.UTF-8 TZ=Pacific/Chatham \
-  spawn-fcgi -s "$socket" -P "$work/worker.pid" -- "$work/fcgi/cgi-bin/frame" \
-  >/dev/null 2>"$work/worker.err" || { echo "FAIL spawn-fcgi"; exit 1; }
+for pool in guestbook calculators; do
+  env -i PATH=/usr/bin:/bin LANG=en_US.UTF-8 TZ=Pacific/Chatham FRAME_POOL=$pool \
+    spawn-fcgi -s "$work/$pool.sock" -P "$work/$pool.pid" -- "$work/fcgi/cgi-bin/frame" \
+    >/dev/null 2>"$work/$pool.err" || { echo "FAIL spawn-fcgi $pool"; exit 1; }
+done
 
 requests=()
 # get LABEL ADDRESS [VAR=value | -VAR | BODY=text]...: a request as the
@@ -200,7 +206,9 @@ for row in "${requests[@]}"; do
   for var in "${vars[@]}"; do [[ $var == TZ=* ]] && zone=${var#TZ=}; done
   out=$work/out/$label
   env -i -C "$work/cgi/cgi-bin" "${vars[@]}" ./frame <<<"$body" >"$out.cgi" 2>"$out.err"
-  env -i "${vars[@]}" cgi-fcgi -bind -connect "$socket" <<<"$body" >"$out.fcgi" 2>>"$out.err"
+  pool=calculators
+  for var in "${vars[@]}"; do [[ $var == REQUEST_URI=/cgi-bin/across* ]] && pool=guestbook; done
+  env -i "${vars[@]}" cgi-fcgi -bind -connect "$work/$pool.sock" <<<"$body" >"$out.fcgi" 2>>"$out.err"
   # The calculators print no time: their answers compare as they stand.
   if [[ $label == mixed-* ]] && [[ -s $out.cgi && ! -s $out.err ]] && cmp -s "$out.cgi" "$out.fcgi"; then
     passes=$((passes + 1))
@@ -243,7 +251,7 @@ limit() {
   if [[ $tree == cgi ]]; then
     out=$(env -i -C "$work/cgi/cgi-bin" "${vars[@]}" ./frame </dev/null | tr -d '\r')
   else
-    out=$(env -i "${vars[@]}" cgi-fcgi -bind -connect "$socket" </dev/null | tr -d '\r')
+    out=$(env -i "${vars[@]}" cgi-fcgi -bind -connect "$work/guestbook.sock" </dev/null | tr -d '\r')
   fi
   if grep -q "^$expect" <<<"$out"; then passes=$((passes + 1)); else fail "$tree $query: not $expect"; fi
 }
@@ -252,10 +260,19 @@ for tree in cgi fcgi; do
   limit "$tree" r=second 'Retry-After: 1[0-5]$'
   limit "$tree" r=third 'Status: 503' SITE_FLOOD_SECONDS=0 SITE_LOG_MAX_BYTES=1
 done
+# A guest-book address sent to the calculators' pool: a 404, and the
+# worker could not have written the word anyway.
+stray=$(env -i REQUEST_METHOD=GET REQUEST_URI='/cgi-bin/across.pl?r=Stray' QUERY_STRING=r=Stray \
+  cgi-fcgi -bind -connect "$work/calculators.sock" </dev/null | head -n 1)
+[[ $stray == $'Status: 404 Not Found\r' ]] || fail "the calculators' pool answered the guest book: $stray"
 # Eleven words in the current edition, one in the earlier; HEAD runs no page.
-[[ $(cat "$work/cgi/data/across.cnt") == 000012 ]] ||
-  fail "the counter holds $(cat "$work/cgi/data/across.cnt")"
-kill -0 "$(cat "$work/worker.pid")" 2>/dev/null || fail "the worker died"
-[[ -s $work/worker.err ]] && fail "the worker wrote: $(head -c 300 "$work/worker.err")"
+for tree in cgi fcgi; do
+  [[ $(cat "$work/$tree/data/across.cnt") == 000012 ]] ||
+    fail "the $tree counter holds $(cat "$work/$tree/data/across.cnt")"
+done
+for pool in guestbook calculators; do
+  kill -0 "$(cat "$work/$pool.pid")" 2>/dev/null || fail "the $pool worker died"
+  [[ -s $work/$pool.err ]] && fail "the $pool worker wrote: $(head -c 300 "$work/$pool.err")"
+done
 echo "fastcgi: ${#requests[@]} requests; $passes passed, $failures failed"
 [[ $failures -eq 0 ]]
