@@ -205,7 +205,10 @@ for row in "${requests[@]}"; do
   done
   for var in "${vars[@]}"; do [[ $var == TZ=* ]] && zone=${var#TZ=}; done
   out=$work/out/$label
-  env -i -C "$work/cgi/cgi-bin" "${vars[@]}" ./frame <<<"$body" >"$out.cgi" 2>"$out.err"
+  # A CGI process killed after it answered (a call outside its filter at
+  # exit) would leave a whole answer: its status shows it.
+  env -i -C "$work/cgi/cgi-bin" "${vars[@]}" ./frame <<<"$body" >"$out.cgi" 2>"$out.err" ||
+    fail "$label: the CGI frame ended with status $?"
   pool=calculators
   for var in "${vars[@]}"; do [[ $var == REQUEST_URI=/cgi-bin/across* ]] && pool=guestbook; done
   env -i "${vars[@]}" cgi-fcgi -bind -connect "$work/$pool.sock" <<<"$body" >"$out.fcgi" 2>>"$out.err"
