@@ -68,8 +68,8 @@ constexpr std::uint64_t kReadRights = LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_AC
 // temporary file, renames it over the counter, removes one left behind,
 // and cuts a short append back.
 constexpr std::uint64_t kDataRights = kReadRights | LANDLOCK_ACCESS_FS_WRITE_FILE |
-                                      LANDLOCK_ACCESS_FS_MAKE_REG |
-                                      LANDLOCK_ACCESS_FS_REMOVE_FILE | LANDLOCK_ACCESS_FS_TRUNCATE;
+                                      LANDLOCK_ACCESS_FS_MAKE_REG | LANDLOCK_ACCESS_FS_REMOVE_FILE |
+                                      LANDLOCK_ACCESS_FS_TRUNCATE;
 
 bool say(FILE *log, const char *what) {
   std::fprintf(log, "frame: %s: %s\n", what, std::strerror(errno));
@@ -122,7 +122,8 @@ bool allow_path(int ruleset, const char *path, std::uint64_t handled) {
 bool add_rules(int ruleset, Reach reach, int data, std::uint64_t handled) {
   for (const char *path : kReadOnlyPaths)
     if (!allow_path(ruleset, path, handled)) return false;
-  if (reach == Reach::kGuestBook && data >= 0) return allow_beneath(ruleset, data, kDataRights, handled);
+  if (reach == Reach::kGuestBook && data >= 0)
+    return allow_beneath(ruleset, data, kDataRights, handled);
   return true;
 }
 
@@ -131,7 +132,8 @@ bool add_rules(int ruleset, Reach reach, int data, std::uint64_t handled) {
 // abstract sockets beyond the process. False on a failure; a kernel
 // without Landlock is said once and is not a failure.
 bool restrict_files(Reach reach, int data, FILE *log) {
-  const long abi = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
+  const long abi =
+      syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
   if (abi < 1) {
     if (errno != ENOSYS && errno != EOPNOTSUPP) return say(log, "cannot ask for Landlock");
     std::fputs("frame: this kernel offers no Landlock; serving without a file ruleset\n", log);
@@ -225,9 +227,10 @@ bool filter_calls(FILE *log) {
   (void)log;
   return true;
 #endif
-  if (prctl(PR_GET_SECCOMP, 0, 0, 0, 0) < 0 && errno == EINVAL) {
-    std::fputs("frame: this kernel offers no seccomp; serving without a system call filter\n",
-               log);
+  // A kernel built without seccomp refuses the question; one without its
+  // filters leaves libseccomp no API level.
+  if ((prctl(PR_GET_SECCOMP, 0, 0, 0, 0) < 0 && errno == EINVAL) || seccomp_api_get() == 0) {
+    std::fputs("frame: this kernel offers no seccomp; serving without a system call filter\n", log);
     return true;
   }
   scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
@@ -249,7 +252,7 @@ bool filter_calls(FILE *log) {
 
 Reach pool_reach(const char *pool) {
   return pool != nullptr && std::strcmp(pool, "guestbook") == 0 ? Reach::kGuestBook
-                                                                 : Reach::kCalculators;
+                                                                : Reach::kCalculators;
 }
 
 bool confine(Reach reach, int data, FILE *log) {

@@ -128,8 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"GuestBookReadsOutside", kBook, read_outside, kRefused, Needs::kLandlock},
         AttemptCase{"CalculatorsReadTheLog", kCalc, read_log, kRefused, Needs::kLandlock},
         AttemptCase{"CalculatorsAppendToTheLog", kCalc, append_log, kRefused, Needs::kLandlock},
-        AttemptCase{"CalculatorsCreateInData", kCalc, create_in_data, kRefused,
-                    Needs::kLandlock},
+        AttemptCase{"CalculatorsCreateInData", kCalc, create_in_data, kRefused, Needs::kLandlock},
         AttemptCase{"GuestBookCreatesBesideItself", kBook, create_beside, kRefused,
                     Needs::kLandlock},
         // calls outside the filter
