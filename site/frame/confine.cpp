@@ -33,13 +33,14 @@
 namespace {
 
 // The address space a worker may map. The largest page, the guest book's
-// listing of a 1M-word log, peaks near 150 MiB (the words, their sorted
+// listing of a 1M-word log, peaks under 200 MiB (the words, their sorted
 // index, the page and the response in memory); the sanitizers' shadow
 // memory needs terabytes of address space, so their build sets none.
 constexpr rlim_t kAddressSpace = rlim_t{1} << 30;
 // Descriptors: the three standard ones, the server's socket and its
-// connection, the program's directory, and the guest book's directory,
-// lock, counter, its temporary file, two logs and the word list.
+// connection, the program's directory, and the guest book's directory
+// (also its lock), counter, the counter's temporary file, two logs and the
+// word list; a fault that leaks descriptors runs out soon.
 constexpr rlim_t kOpenFiles = 32;
 
 // The zone and locale data the pages read: tzset() loads the request's zone
@@ -190,8 +191,8 @@ const int kAllowedCalls[] = {
     // (the temporary file flushed, given the old counter's mode and owner,
     // renamed over it, the directory flushed; one left by a killed request
     // removed); the counter rewritten in place where no file can be made;
-    // an append cut short cut back; a data file opened without waiting
-    // made blocking again.
+    // an append cut short cut back; the counter and its temporary file
+    // turned into streams (fdopen asks the descriptor's mode with fcntl).
     SCMP_SYS(flock),
     SCMP_SYS(fsync),
     SCMP_SYS(fchmod),
