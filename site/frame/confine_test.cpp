@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/landlock.h>
+#include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "testsupport/run_program.h"
@@ -95,6 +97,8 @@ struct AttemptCase {
   Needs needs;
 };
 
+void PrintTo(const AttemptCase &c, std::ostream *out) { *out << c.name; }
+
 class Confinement : public testing::TestWithParam<AttemptCase> {};
 
 TEST_P(Confinement, AllowsOnlyWhatThePoolNeeds) {
@@ -141,5 +145,34 @@ INSTANTIATE_TEST_SUITE_P(
         // limits
         AttemptCase{"TwoGibibytes", kBook, map_two_gib, kRefused, Needs::kAddressLimit}),
     [](const testing::TestParamInfo<AttemptCase> &info) { return info.param.name; });
+
+// A kernel without Landlock (here one whose landlock_create_ruleset is
+// made to fail as on a kernel built without it): the process is said to
+// be served without a file ruleset, once, and still gets its filter.
+TEST(Confinement, WithoutLandlockSaysSoAndKeepsTheFilter) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer build installs no filter";
+#endif
+  if (!kernel_has_seccomp()) GTEST_SKIP() << "no seccomp";
+  TempDir tree;
+  const std::string said = tree / "said";
+  pid_t child = fork();
+  if (child == 0) {
+    int log = open(said.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    scmp_filter_ctx no_landlock = seccomp_init(SCMP_ACT_ALLOW);
+    if (log < 0 || dup2(log, STDERR_FILENO) < 0 || no_landlock == nullptr ||
+        seccomp_rule_add(no_landlock, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(landlock_create_ruleset),
+                         0) != 0 ||
+        seccomp_load(no_landlock) != 0)
+      _exit(kOtherError);
+    if (!confine(Reach::kCalculators, -1, stderr)) _exit(kOtherError);
+    _exit(open_tcp_socket());
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) << status;
+  EXPECT_EQ(read_file(said),
+            "frame: this kernel offers no Landlock; serving without a file ruleset\n");
+}
 
 }  // namespace

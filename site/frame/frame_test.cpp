@@ -412,6 +412,25 @@ TEST(FramePages, HeadRunsNoPage) {
   EXPECT_EQ(runs, 1);
 }
 
+// The answer of a worker that cannot serve (it could not enter its
+// directory) is the site's 500, as for a failed page; HEAD leaves out the
+// body and its length.
+TEST(FramePages, AnErrorServedWithoutAPageIsTheSites) {
+  Response failed = serve(request("GET", "/cgi-bin/failing.pl", ""), kTestPages, 2);
+  FrameRequest get = request("GET", "/cgi-bin/roots.pl", "");
+  Response error = parse(capture([&](FILE *out) { serve_error(out, get, 500); }));
+  EXPECT_EQ(error.status, "500 Internal Server Error");
+  EXPECT_EQ(error.headers, failed.headers);
+  EXPECT_EQ(error.body, failed.body);
+  FrameRequest head = request("HEAD", "/cgi-bin/roots.pl", "");
+  Response head_error = parse(capture([&](FILE *out) { serve_error(out, head, 500); }));
+  std::string length = "Content-Length: " + std::to_string(failed.body.size()) + "\r\n";
+  EXPECT_EQ(head_error.status, error.status);
+  EXPECT_EQ(head_error.headers.find("Content-Length"), std::string::npos);
+  EXPECT_EQ(head_error.headers.size() + length.size(), error.headers.size());
+  EXPECT_EQ(head_error.body, "");
+}
+
 TEST(FramePages, AFailedPageIsAFramed500WithoutItsHalfPage) {
   Response r = serve(request("GET", "/cgi-bin/failing.pl", ""), kTestPages, 2);
   EXPECT_EQ(r.status, "500 Internal Server Error");
