@@ -209,8 +209,12 @@ const int kAllowedCalls[] = {
     SCMP_SYS(mmap),
     SCMP_SYS(munmap),
     SCMP_SYS(mremap),
-    // The request's time, when the vDSO must ask the kernel.
+    // The request's time, and the guest book's deadline for its lock, when
+    // the vDSO must ask the kernel.
     SCMP_SYS(clock_gettime),
+    // The guest book's pause between tries of a lock another request holds
+    // (nanosleep).
+    SCMP_SYS(clock_nanosleep),
     // The return from libfcgi's signal handlers (SIGTERM, SIGUSR1), which
     // end the accept loop when the server stops the worker.
     SCMP_SYS(rt_sigreturn),

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <ostream>
 #include <string>
 
@@ -48,6 +49,11 @@ int rewrite_log() {
   int file = open("../data/across.log", O_WRONLY | O_CLOEXEC);
   if (file < 0) return outcome(file);
   return outcome(pwrite(file, "000002", 6, 0) == 6 ? ftruncate(file, 6) : -1);
+}
+// The guest book's pause while another request holds the lock.
+int pause_briefly() {
+  timespec pause = {0, 250'000};
+  return outcome(nanosleep(&pause, nullptr));
 }
 int create_beside() { return open_for("dropped", O_WRONLY | O_CREAT | O_EXCL); }
 int run_program() {
@@ -127,6 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"GuestBookAppendsToItsLog", kBook, append_log, kDone, Needs::kLandlock},
         AttemptCase{"GuestBookCreatesInItsData", kBook, create_in_data, kDone, Needs::kLandlock},
         AttemptCase{"GuestBookRewritesInPlace", kBook, rewrite_log, kDone, Needs::kLandlock},
+        AttemptCase{"GuestBookWaitsForTheLock", kBook, pause_briefly, kDone, Needs::kSeccomp},
         // files outside the ruleset
         AttemptCase{"CalculatorsReadOutside", kCalc, read_outside, kRefused, Needs::kLandlock},
         AttemptCase{"GuestBookReadsOutside", kBook, read_outside, kRefused, Needs::kLandlock},
