@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/landlock.h>
 #include <seccomp.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -246,6 +247,13 @@ bool filter_calls(FILE *log) {
   int error = 0;
   for (int call : kAllowedCalls)
     if (error == 0) error = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
+  // stdio asks whether standard output is a terminal when it is a
+  // character device (a CGI process run by hand, its output to /dev/null
+  // or a terminal): that one request of ioctl and no other, so no terminal
+  // can be driven (TIOCSTI) from inside.
+  if (error == 0)
+    error = seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(ioctl), 1,
+                             SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(TCGETS)));
   if (error == 0) error = seccomp_load(filter);
   seccomp_release(filter);
   if (error == 0) return true;

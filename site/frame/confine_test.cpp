@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <linux/landlock.h>
 #include <seccomp.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,6 +56,15 @@ int rewrite_log() {
 int pause_briefly() {
   timespec pause = {0, 250'000};
   return outcome(nanosleep(&pause, nullptr));
+}
+// stdio's question whether its output is a terminal, and another ioctl.
+int ask_for_terminal() {
+  termios mode;
+  return ioctl(STDERR_FILENO, TCGETS, &mode) == 0 || errno == ENOTTY ? kDone : kOtherError;
+}
+int push_terminal_input() {
+  char byte = 'x';
+  return outcome(ioctl(STDERR_FILENO, TIOCSTI, &byte));
 }
 int create_beside() { return open_for("dropped", O_WRONLY | O_CREAT | O_EXCL); }
 int run_program() {
@@ -149,6 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptCase{"LocalSocket", kBook, open_local_socket, kKilled, Needs::kSeccomp},
         AttemptCase{"Ptrace", kCalc, trace_self, kKilled, Needs::kSeccomp},
         AttemptCase{"Mount", kBook, mount_tmpfs, kKilled, Needs::kSeccomp},
+        AttemptCase{"AsksWhetherOutputIsATerminal", kCalc, ask_for_terminal, kDone,
+                    Needs::kSeccomp},
+        AttemptCase{"PushesTerminalInput", kCalc, push_terminal_input, kKilled, Needs::kSeccomp},
         // limits
         AttemptCase{"TwoGibibytes", kBook, map_two_gib, kRefused, Needs::kAddressLimit}),
     [](const testing::TestParamInfo<AttemptCase> &info) { return info.param.name; });
