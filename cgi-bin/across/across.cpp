@@ -71,6 +71,19 @@ void make_log_copy(Word &stored, const char *display) {
   stored[i] = '\0';
 }
 
+// The page's fixed pieces, in the order it may write them.
+const char kLogFailed[] = "<strong><center>Log Failed!</center></strong>\n";
+const char kRefusal[] =
+    "<p><h1><center><b>But please don't use punctuation or foul language here!!</b></center>"
+    "</h1>";
+const char kGridHead[] =
+    "<center><h2><strong>\n<table border=10>\n<th><center>Output is as follows:</center></th>\n"
+    "<th><center>Previous words have been:</center></th><tr>\n"
+    "<td><center><table border=5>\n";
+const char kBoxOpening[] =
+    "</table></center></td>\n<td><form action=\"\"><h4><textarea name=hi "
+    "OnFocus=\"this.blur();\" cols=24 rows=5 >\n";
+
 void print_greeting(FILE *out, const char *timestamp, const char *address) {
   char shown[html_escaped_size(255)];
   std::fprintf(out,
@@ -79,28 +92,9 @@ void print_greeting(FILE *out, const char *timestamp, const char *address) {
                timestamp, html_escape(shown, address));
 }
 
-void print_log_failed(FILE *out) {
-  std::fputs("<strong><center>Log Failed!</center></strong>\n", out);
-}
-
-void print_refusal(FILE *out) {
-  std::fputs(
-      "<p><h1><center><b>But please don't use punctuation or foul language here!!</b></center>"
-      "</h1>",
-      out);
-}
-
 void print_input_line(FILE *out, const char *word) {
   ShownWord shown;
   std::fprintf(out, "<p>Original input was: %s<br>\n", html_escape(shown, word));
-}
-
-void print_grid_head(FILE *out) {
-  std::fputs(
-      "<center><h2><strong>\n<table border=10>\n<th><center>Output is as follows:</center></th>\n"
-      "<th><center>Previous words have been:</center></th><tr>\n"
-      "<td><center><table border=5>\n",
-      out);
 }
 
 // Row j is the word rotated left by j places: cell i holds the letter at
@@ -124,13 +118,6 @@ void print_grid(FILE *out, const char *word) {
     std::fwrite(cells + start[j], 1, used / 2, out);
     std::fputs("<tr>\n", out);
   }
-}
-
-void print_box_opening(FILE *out) {
-  std::fputs(
-      "</table></center></td>\n<td><form action=\"\"><h4><textarea name=hi "
-      "OnFocus=\"this.blur();\" cols=24 rows=5 >\n",
-      out);
 }
 
 // The current edition marks the footer's table and cells with the class
@@ -215,17 +202,17 @@ WordAnswer answer(FILE *out, const char *query, const char *remote_addr, std::ti
   }
   close_store(store);
   print_greeting(out, timestamp, address);
-  if (recorded != Recorded::kLogged) print_log_failed(out);
+  if (recorded != Recorded::kLogged) std::fputs(kLogFailed, out);
   if (!accepted) {
-    print_refusal(out);
+    std::fputs(kRefusal, out);
     return WordAnswer::kShown;
   }
   plustospace(display);
   unescape_url(display);
   print_input_line(out, display);
-  print_grid_head(out);
+  std::fputs(kGridHead, out);
   print_grid(out, display);
-  print_box_opening(out);
+  std::fputs(kBoxOpening, out);
   list_words(out, words, collected);
   free_word_column(words);
   print_footer(out, edition);
