@@ -13,7 +13,22 @@ void remove_temp(const Replacement &r) {
   errno = reason;
 }
 
+// Syncs the folder |dir|; the working directory (AT_FDCWD) is no
+// descriptor, so it is opened for the sync.
+int sync_folder(int dir) {
+  if (dir != AT_FDCWD) return replacement_sync(dir);
+  const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int result = replacement_sync(fd);
+  const int reason = errno;
+  close(fd);
+  errno = reason;
+  return result;
+}
+
 }  // namespace
+
+int (*replacement_sync)(int fd) = fsync;
 
 bool begin_replacement(Replacement &r, int dir, const char *temp, mode_t mode) {
   r.dir = dir;
@@ -44,7 +59,7 @@ bool keep_attributes(const Replacement &r, const struct stat &old) {
 
 Replaced finish_replacement(Replacement &r, const char *name, Sync sync) {
   bool written = std::fflush(r.stream) == 0 && std::ferror(r.stream) == 0 &&
-                 (sync == Sync::kNone || fsync(fileno(r.stream)) == 0);
+                 (sync == Sync::kNone || replacement_sync(fileno(r.stream)) == 0);
   if (!written) {
     abandon_replacement(r);
     return Replaced::kNotWritten;
@@ -59,7 +74,7 @@ Replaced finish_replacement(Replacement &r, const char *name, Sync sync) {
     remove_temp(r);
     return Replaced::kNotRenamed;
   }
-  if (sync == Sync::kFileAndFolder && fsync(r.dir) != 0) return Replaced::kNotWritten;
+  if (sync == Sync::kFileAndFolder && sync_folder(r.dir) != 0) return Replaced::kNotWritten;
   return Replaced::kDone;
 }
 

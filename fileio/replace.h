@@ -32,6 +32,10 @@ bool keep_attributes(const Replacement &r, const struct stat &old);
 // is on disk too before the caller goes on.
 enum class Sync { kNone, kFile, kFileAndFolder };
 
+// What finish_replacement syncs the temporary and the folder with: fsync.
+// A test may put its own here to see what is synced, or to fail a sync.
+extern int (*replacement_sync)(int fd);
+
 // How a replacement ended.
 enum class Replaced { kDone, kNotWritten, kNotRenamed };
 
