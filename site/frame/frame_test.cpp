@@ -192,6 +192,10 @@ const AnswerCase kAnswers[] = {
      "$1.000/mile"},
     {"LcNumericBeforeLang", "bolvey", "bizmiles=1000&rate=1", "UTC", nullptr, "de_DE.UTF-8", "C",
      "$1,000/mile"},
+    {"LcAllBeforeLcNumeric", "bolvey", "bizmiles=1000&rate=1", "UTC", "de_DE.UTF-8", "en_US.UTF-8",
+     nullptr, "went 1.000 business miles"},
+    {"LcAllBeforeLcNumericUs", "bolvey", "bizmiles=1000&rate=1", "UTC", "en_US.UTF-8",
+     "de_DE.UTF-8", "de_DE.UTF-8", "went 1,000 business miles"},
 };
 
 class FrameAnswer : public testing::TestWithParam<AnswerCase> {};
@@ -213,6 +217,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, FrameAnswer, testing::ValuesIn(kAnswers),
                          [](const testing::TestParamInfo<AnswerCase> &info) {
                            return std::string(info.param.name);
                          });
+
+// The numeric locale is the first of LC_ALL, LC_NUMERIC and LANG that is
+// set and not empty, else "C".
+TEST(FrameLocale, FirstSetOfLcAllLcNumericLang) {
+  const struct {
+    const char *lc_all, *lc_numeric, *lang, *name;
+  } kNames[] = {{"de_DE.UTF-8", "en_US.UTF-8", "C", "de_DE.UTF-8"}, {"", "", "", "C"}};
+  for (const auto &c : kNames) {
+    FrameRequest r{};
+    r.lc_all = c.lc_all;
+    r.lc_numeric = c.lc_numeric;
+    r.lang = c.lang;
+    EXPECT_STREQ(numeric_locale_name(r), c.name);
+  }
+}
 
 // HEAD answers as GET would, the length limit included, without a body or
 // its length; the guest book's editions are never cached.
@@ -288,6 +307,27 @@ INSTANTIATE_TEST_SUITE_P(
                     FormCase{"EchoEscaped", "roots", "root=3&real=%22%3E%3Cb%3E", false,
                              "value=\"&quot;&gt;&lt;b&gt;\""}),
     [](const testing::TestParamInfo<FormCase> &info) { return info.param.name; });
+
+// After an answer that changes data the form is for the next word: its
+// field is empty whatever the query sent.
+TEST(FrameForm, AnotherWordStartsEmpty) {
+  const PageDef book = {.name = "across",
+                        .title = "Guest words",
+                        .page = [](const PageRequest &, FILE *out, FILE *) {
+                          std::fputs("<p>taken</p>", out);
+                          return static_cast<int>(kPageDone);
+                        },
+                        .form = find_page("across", kSitePages, kSitePageCount)->form,
+                        .changes_data = true};
+  const PageDef *const pages[] = {&book};
+  Response r = serve(request("GET", "/cgi-bin/across.pl", "r=hello"), pages, 1);
+  const std::size_t again = r.body.find("Leave another word");
+  ASSERT_NE(again, std::string::npos) << r.body;
+  const std::size_t field = r.body.find("name=\"r\"", again);
+  ASSERT_NE(field, std::string::npos) << r.body;
+  EXPECT_EQ(r.body.find("hello", again), std::string::npos);
+  EXPECT_EQ(r.body.substr(field, r.body.find('>', field) - field).find("value="), std::string::npos);
+}
 
 TEST(FrameHeaders, EveryResponseIsTypedAndLockedDown) {
   for (const char *uri : {"/cgi-bin/roots.pl", "/cgi-bin/none.pl"}) {
