@@ -12,14 +12,45 @@
 
 namespace {
 
-const std::string kHeading = "\n<center><h1>Dates and Mileage</h1></center>";
+// What the page writes around every answer of a mode, taken from its
+// answer to a query that asks nothing: in text mode the answer goes into
+// the text box, in html mode before the closing rule.
+struct Frame {
+  std::string opening, closing;
+};
 
-std::string textPage(const std::string &body) {
-  return kHeading + "\n<hr><div><textarea rows=\"25\" cols=\"80\">" + body +
-         "</textarea></div>\n\n<hr>\n";
+Frame frame(bool html) {
+  const std::string page = capture([&](FILE *out) { kestrum_page(out, html ? "html=1" : ""); });
+  const std::size_t at = html ? page.rfind("\n<hr>\n") : page.find("</textarea>");
+  return {page.substr(0, at), page.substr(at)};
 }
 
-std::string htmlPage(const std::string &body) { return kHeading + "\n<hr>" + body + "\n<hr>\n"; }
+std::string textPage(const std::string &body) {
+  static const Frame text = frame(false);
+  return text.opening + body + text.closing;
+}
+
+std::string htmlPage(const std::string &body) {
+  static const Frame html = frame(true);
+  return html.opening + body + html.closing;
+}
+
+std::size_t count(const std::string &text, const std::string &part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Both modes have the one heading; only text mode puts its answer in a box.
+TEST(KestrumPage, OneHeadingAndTheAnswerInItsMode) {
+  for (bool html : {false, true}) {
+    const Frame f = frame(html);
+    EXPECT_EQ(count(f.opening + f.closing, "<h1>"), 1u) << html;
+    EXPECT_NE(f.opening.find("<h1>Dates and Mileage</h1>"), std::string::npos) << html;
+    EXPECT_EQ(count(f.opening, "<textarea"), html ? 0u : 1u);
+    EXPECT_EQ(count(f.closing, "</textarea>"), html ? 0u : 1u);
+  }
+}
 
 const std::string kMileage2021 =
     "\n1/1/2021 was day 1 of the year and fell on a Friday.\n\n"
@@ -37,14 +68,8 @@ struct PageCase {
 
 const PageCase kPages[] = {
     // Framing of the two modes.
-    {"empty query", "",
-     "\n<center><h1>Dates and Mileage</h1></center>\n<hr><div><textarea rows=\"25\" "
-     "cols=\"80\"></textarea></div>\n\n<hr>\n"},
     {"unset query", std::nullopt, textPage("")},
-    {"html mode", "html=1", "\n<center><h1>Dates and Mileage</h1></center>\n<hr>\n<hr>\n"},
-    {"html mode leap year", "html=1&year=2000",
-     "\n<center><h1>Dates and Mileage</h1></center>\n<hr>\n2000 was a leap year.<br>\n<br>\n\n"
-     "<hr>\n"},
+    {"html mode leap year", "html=1&year=2000", htmlPage("\n2000 was a leap year.<br>\n<br>\n")},
     {"html chosen by a leading 1", "year=2000&html=1x",
      htmlPage("\n2000 was a leap year.<br>\n<br>\n")},
     // Date lines.
