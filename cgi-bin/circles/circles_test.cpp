@@ -153,10 +153,4 @@ TEST(CirclesPage, EachRequestStartsWithoutError) {
   EXPECT_EQ(withoutForm(good), page("1 is the r", kRadius1));
 }
 
-TEST(ErrorMessage, PrintsOnlyForCodeOne) {
-  EXPECT_EQ(capture([](FILE *out) { errorMessage(out, 1); }), kError);
-  for (int code : {0, 2, -1})
-    EXPECT_EQ(capture([&](FILE *out) { errorMessage(out, code); }), "") << code;
-}
-
 }  // namespace

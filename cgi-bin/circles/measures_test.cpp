@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <numeric>
 #include <random>
 #include <string>
 
@@ -63,14 +64,17 @@ INSTANTIATE_TEST_SUITE_P(Table, MeasureText, testing::ValuesIn(kMeasures));
 
 // The sixteenths and decimal of v = sign * (whole + p / 2^j), worked out in
 // integers. Such values are exact doubles, so the text has one right answer:
-// the whole part, the truncated sixteenths of p / 2^j in lowest terms, and
-// the value rounded to three places, an exact tie going to the even digit.
+// the whole part, the truncated sixteenths k/16 of p / 2^j reduced by their
+// greatest common divisor, and the value rounded to three places, an exact
+// tie going to the even digit.
 std::string exactMeasure(bool negative, std::int64_t whole, std::int64_t p, int j) {
-  static const char *const names[16] = {" ",    " 1/16",  " 1/8", " 3/16", " 1/4", " 5/16",
-                                        " 3/8", " 7/16",  " 1/2", " 9/16", " 5/8", " 11/16",
-                                        " 3/4", " 13/16", " 7/8", " 15/16"};
   const std::int64_t q = std::int64_t{1} << j;
   const std::int64_t k = p * 16 / q;
+  char fraction[16] = " ";
+  if (k != 0) {
+    const std::int64_t common = std::gcd(k, std::int64_t{16});
+    std::snprintf(fraction, sizeof fraction, " %" PRId64 "/%" PRId64, k / common, 16 / common);
+  }
   const std::int64_t scaled = (whole * q + p) * 1000;
   std::int64_t thousandths = scaled / q;
   const std::int64_t rest = scaled % q;
@@ -78,7 +82,7 @@ std::string exactMeasure(bool negative, std::int64_t whole, std::int64_t p, int 
   const char *sign = negative ? "-" : "";
   char text[128];
   std::snprintf(text, sizeof text, " %s%" PRId64 "%s (%s%" PRId64 ".%03" PRId64 ") ", sign, whole,
-                names[k], sign, thousandths / 1000, thousandths % 1000);
+                fraction, sign, thousandths / 1000, thousandths % 1000);
   return text;
 }
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -289,24 +288,6 @@ TEST(TinctorReplace, FollowsNoLink) {
   EXPECT_EQ(read_file(dir / "elsewhere"), "keep me\n");
   EXPECT_FALSE(file_exists(dir / "victim"));
   EXPECT_EQ(lstat(taken.c_str(), &st), 0) << "someone else's file is left alone";
-}
-
-// ---- help text ----
-
-// Twelve lines, each ended by a newline: blank lines between the parts, and
-// the closing line the opening one in capitals.
-TEST(TinctorHelp, TwelveLinesClosingWithTheFirstInCapitals) {
-  std::string text = capture([](FILE *out) { help(out); });
-  std::vector<std::string> lines;
-  for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
-    lines.push_back(text.substr(at, end - at));
-  ASSERT_EQ(lines.size(), 12u);
-  EXPECT_TRUE(text.ends_with("\n"));
-  for (std::size_t blank : {1, 5, 7, 9}) EXPECT_EQ(lines[blank], "") << blank + 1;
-  std::string upper = lines[0];
-  for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  EXPECT_EQ(lines[10], upper);
-  EXPECT_TRUE(lines[0].starts_with("tinctor  ") && lines[0].ends_with("  8/12/10")) << lines[0];
 }
 
 }  // namespace
