@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <string>
 
 #include "testsupport/svg_parse.h"
@@ -36,14 +35,12 @@ struct DatesCase {
   bool firstOnLeft;
 };
 
-void PrintTo(const DatesCase &c, std::ostream *os) { *os << c.name; }
-
 const DatesCase kDates[] = {
     {"compact_half_year", kCompact, "date1=1/1/21&date2=7/1/21", "UTC", "181 days", true},
     {"full_half_year", kFull, "date1=1/1/2021&date2=7/1/2021", "UTC", "181 days", true},
     {"reversed", kCompact, "date1=7/1/21&date2=1/1/21", "UTC", "181 days", false},
-    {"across_spring_forward", kCompact, "date1=3/1/21&date2=4/1/21", "America/New_York",
-     "31 days", true},
+    {"across_spring_forward", kCompact, "date1=3/1/21&date2=4/1/21", "America/New_York", "31 days",
+     true},
     {"leap_day", kFull, "date1=2/28/2020&date2=3/1/2020", "America/Havana", "2 days", true},
     {"one_day", kCompact, "date1=12/31/20&date2=1/1/21", "America/Sao_Paulo", "1 day", true},
     {"same_day", kCompact, "date1=2/30/21&date2=3/2/21", "UTC", "0 days", true},
@@ -74,10 +71,7 @@ TEST_P(DatesFigure, SpanIsThePageDayCount) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dates, DatesFigure, testing::ValuesIn(kDates),
-                         [](const testing::TestParamInfo<DatesCase> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Dates, DatesFigure, testing::ValuesIn(kDates), caseName<DatesCase>);
 
 TEST(DatesFigure, NoneUnlessBothDatesAreValid) {
   ScopedTimeZone zone("UTC");

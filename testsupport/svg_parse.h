@@ -4,6 +4,8 @@
 #ifndef TESTSUPPORT_SVG_PARSE_H
 #define TESTSUPPORT_SVG_PARSE_H
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -41,6 +43,12 @@ std::string drawFigure(Draw &&draw) {
   bool drawn = false;
   std::string svg = capture([&](FILE *out) { drawn = draw(out); });
   return drawn ? svg : "";
+}
+
+// A parameterised case's name: its |name|.
+template <class Case>
+std::string caseName(const testing::TestParamInfo<Case> &info) {
+  return info.param.name;
 }
 
 #endif  // TESTSUPPORT_SVG_PARSE_H

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <string>
 
 #include "cgi-bin/circles/circles_site.h"
@@ -23,8 +22,6 @@ struct CircleCase {
   double radius;  // worked out by hand
   bool isRadius;
 };
-
-void PrintTo(const CircleCase &c, std::ostream *os) { *os << c.name; }
 
 const CircleCase kCircles[] = {
     {"radius_with_fraction", "length=2&length_num=1&length_den=2&dimension=radius", 2.5, true},
@@ -56,10 +53,7 @@ TEST_P(CircleFigure, RadiusIsToScaleAndTheLineIsTheOneEntered) {
   EXPECT_EQ(byClass(*parsed, "fig-measure-label").at(0)->text, c.isRadius ? "radius" : "diameter");
 }
 
-INSTANTIATE_TEST_SUITE_P(Queries, CircleFigure, testing::ValuesIn(kCircles),
-                         [](const testing::TestParamInfo<CircleCase> &info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Queries, CircleFigure, testing::ValuesIn(kCircles), caseName<CircleCase>);
 
 TEST(CircleFigure, PrintsTheMeasuresAsThePageDoes) {
   auto parsed = parseSvg(draw(kCircles[0].query));

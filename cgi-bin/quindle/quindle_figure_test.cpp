@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "cgi-bin/quindle/quindle_site.h"
@@ -25,8 +24,6 @@ struct CalendarCase {
   const char *day;
   const char *week;  // the marked row's week number, as the page prints it
 };
-
-void PrintTo(const CalendarCase &c, std::ostream *os) { *os << c.name; }
 
 const CalendarCase kCalendars[] = {
     {"march_14_2021_sunday", "month=3&day=14&year=2021", "UTC", "March 2021", 6, 1, "14", "10"},
@@ -62,17 +59,16 @@ TEST_P(CalendarFigure, MarksTheAnsweredDayInItsWeek) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, CalendarFigure, testing::ValuesIn(kCalendars),
-                         [](const testing::TestParamInfo<CalendarCase> &info) {
-                           return std::string(info.param.name);
-                         });
+                         caseName<CalendarCase>);
 
 // February has a cell a day: the century years are common unless they
 // divide by 400.
 TEST(CalendarFigure, FebruaryOfCenturyYears) {
   ScopedTimeZone zone("UTC");
-  const std::pair<const char *, std::size_t> kFebruaries[] = {
-      {"month=2&day=1&year=1900", 28}, {"month=2&day=1&year=2100", 28},
-      {"month=2&day=1&year=2400", 29}, {"month=2&day=1&year=2000", 29}};
+  const std::pair<const char *, std::size_t> kFebruaries[] = {{"month=2&day=1&year=1900", 28},
+                                                              {"month=2&day=1&year=2100", 28},
+                                                              {"month=2&day=1&year=2400", 29},
+                                                              {"month=2&day=1&year=2000", 29}};
   for (const auto &[query, days] : kFebruaries) {
     auto parsed = parseSvg(draw(query));
     ASSERT_TRUE(parsed);
