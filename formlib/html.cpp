@@ -18,14 +18,21 @@ const char *entity(char c) {
 
 }  // namespace
 
+// A plain byte, by far the most common, is copied without looking up its
+// entity's length.
 char *html_escape(char *dest, std::size_t cap, const char *src) {
   if (cap == 0) return dest;
   std::size_t len = 0;
   for (; *src != '\0'; ++src) {
     const char *ent = entity(*src);
-    std::size_t n = ent ? std::strlen(ent) : 1;
+    if (ent == nullptr) {
+      if (len + 1 >= cap) break;
+      dest[len++] = *src;
+      continue;
+    }
+    const std::size_t n = std::strlen(ent);
     if (len + n >= cap) break;
-    std::memcpy(dest + len, ent ? ent : src, n);
+    std::memcpy(dest + len, ent, n);
     len += n;
   }
   dest[len] = '\0';

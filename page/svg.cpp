@@ -52,29 +52,10 @@ bool xmlAllows(const unsigned char *s, std::size_t length) {
   return !(length == 3 && s[0] == 0xEF && s[1] == 0xBF && (s[2] == 0xBE || s[2] == 0xBF));
 }
 
-// Collects cleaned text and writes it out through html_escape a chunk at a
-// time, so text of any length needs only these two buffers.
-struct Chunk {
-  char text[256];
-  std::size_t used = 0;
-};
-
-void flush(FILE *out, Chunk *chunk) {
-  char escaped[html_escaped_size(sizeof chunk->text - 1)];
-  chunk->text[chunk->used] = '\0';
-  std::fputs(html_escape(escaped, chunk->text), out);
-  chunk->used = 0;
-}
-
-void append(FILE *out, Chunk *chunk, const void *bytes, std::size_t length) {
-  if (chunk->used + length > sizeof chunk->text - 1) flush(out, chunk);
-  std::memcpy(chunk->text + chunk->used, bytes, length);
-  chunk->used += length;
-}
-
 // Where svg_printf's text goes: gathered in |chunk| and written to |out|
 // when the chunk is full; without |out|, into |dest| (cut at |cap| - 1)
-// while |total| counts the whole text.
+// while |total| counts the whole text. One element's markup and its text
+// gather in one sink, so it reaches the stream in one write.
 struct Sink {
   FILE *out = nullptr;
   char *dest = nullptr;
@@ -101,6 +82,33 @@ void put(Sink &sink, const char *text, std::size_t length) {
   }
   std::memcpy(sink.chunk + sink.used, text, length);
   sink.used += length;
+}
+
+// Writes what the sink still holds to its stream.
+void drain(Sink &sink) {
+  if (sink.used > 0) std::fwrite(sink.chunk, 1, sink.used, sink.out);
+  sink.used = 0;
+}
+
+// Cleaned text waits here before html_escape, a chunk at a time, so text
+// of any length needs only these two buffers.
+struct Cleaned {
+  char text[256];
+  std::size_t used = 0;
+};
+
+void flush(Sink &sink, Cleaned *cleaned) {
+  char escaped[html_escaped_size(sizeof cleaned->text - 1)];
+  cleaned->text[cleaned->used] = '\0';
+  html_escape(escaped, cleaned->text);
+  put(sink, escaped, std::strlen(escaped));
+  cleaned->used = 0;
+}
+
+void append(Sink &sink, Cleaned *cleaned, const void *bytes, std::size_t length) {
+  if (cleaned->used + length > sizeof cleaned->text - 1) flush(sink, cleaned);
+  std::memcpy(cleaned->text + cleaned->used, bytes, length);
+  cleaned->used += length;
 }
 
 // Room for any number the directives write: a double's 309 integer digits,
@@ -143,11 +151,27 @@ char *general(char *at, double value, int precision) {
   return std::to_chars(at, at + kNumberRoom, value, std::chars_format::general, precision).ptr;
 }
 
-// One directive's number: the text of |number| up to |end|, with a plus
+// Where a directive writes its number: straight into the chunk of a sink
+// that writes to a stream (emptied first when it has too little room left),
+// else into |scratch|, of kNumberRoom bytes, to be put after.
+char *numberRoom(Sink &sink, char *scratch) {
+  if (sink.out == nullptr) return scratch;
+  if (sizeof sink.chunk - sink.used < kNumberRoom + 1) drain(sink);
+  return sink.chunk + sink.used;
+}
+
+// Ends a directive's number written at |number| up to |end|, with a plus
 // sign in front when |plus| asks for one and the number has no minus.
-void putNumber(Sink &sink, const char *number, const char *end, bool plus) {
-  if (plus && *number != '-') put(sink, "+", 1);
-  put(sink, number, static_cast<std::size_t>(end - number));
+void putNumber(Sink &sink, char *number, char *end, bool plus) {
+  if (plus && *number != '-') {
+    std::memmove(number + 1, number, static_cast<std::size_t>(end - number));
+    *number = '+';
+    ++end;
+  }
+  if (number == sink.chunk + sink.used)
+    sink.used += static_cast<std::size_t>(end - number);
+  else
+    put(sink, number, static_cast<std::size_t>(end - number));
 }
 
 // Reads the directive after a '%' at |f| and writes its argument. Returns
@@ -163,16 +187,22 @@ const char *directive(Sink &sink, const char *f, va_list *args) {
       precision = precision * 10 + (*f - '0');
     if (precision > kMaxPrecision) return nullptr;
   }
-  char number[kNumberRoom];
-  if (std::strncmp(f, "lld", 3) == 0 && precision < 0) {
-    putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, long long)).ptr, plus);
-    return f + 3;
-  }
-  if (std::strncmp(f, "zu", 2) == 0 && precision < 0 && !plus) {
-    put(sink, number, std::to_chars(number, number + 24, va_arg(*args, std::size_t)).ptr - number);
-    return f + 2;
-  }
+  char scratch[kNumberRoom + 1];
   switch (*f) {
+    case 'l': {
+      if (f[1] != 'l' || f[2] != 'd' || precision >= 0) return nullptr;
+      char *number = numberRoom(sink, scratch);
+      putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, long long)).ptr,
+                plus);
+      return f + 3;
+    }
+    case 'z': {
+      if (f[1] != 'u' || precision >= 0 || plus) return nullptr;
+      char *number = numberRoom(sink, scratch);
+      putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, std::size_t)).ptr,
+                false);
+      return f + 2;
+    }
     case '%':
       if (plus || precision >= 0) return nullptr;
       put(sink, "%", 1);
@@ -184,31 +214,83 @@ const char *directive(Sink &sink, const char *f, va_list *args) {
       put(sink, text, precision < 0 ? std::strlen(text) : strnlen(text, precision));
       break;
     }
-    case 'd':
+    case 'd': {
       if (precision >= 0) return nullptr;
+      char *number = numberRoom(sink, scratch);
       putNumber(sink, number, std::to_chars(number, number + 24, va_arg(*args, int)).ptr, plus);
       break;
-    case 'f':
+    }
+    case 'f': {
+      char *number = numberRoom(sink, scratch);
       putNumber(sink, number, fixed(number, va_arg(*args, double), precision < 0 ? 6 : precision),
                 plus);
       break;
-    case 'g':
-      putNumber(sink, number, general(number, va_arg(*args, double), precision < 0 ? 6 : precision),
-                plus);
+    }
+    case 'g': {
+      char *number = numberRoom(sink, scratch);
+      putNumber(sink, number,
+                general(number, va_arg(*args, double), precision < 0 ? 6 : precision), plus);
       break;
+    }
     default:
       return nullptr;
   }
   return f + 1;
 }
 
+// The format's plain text is copied a byte at a time straight into the
+// chunk while it has room: its runs are short, shorter than a call to find
+// the next '%' and another to copy up to it.
 void formatInto(Sink &sink, const char *f, va_list *args) {
   while (f != nullptr && *f != '\0') {
-    const std::size_t plain = std::strcspn(f, "%");
-    put(sink, f, plain);
-    f += plain;
+    if (sink.out != nullptr && sink.used < sizeof sink.chunk) {
+      char *at = sink.chunk + sink.used;
+      char *const end = sink.chunk + sizeof sink.chunk;
+      while (at < end && *f != '%' && *f != '\0') *at++ = *f++;
+      sink.used = static_cast<std::size_t>(at - sink.chunk);
+    } else {
+      const char *percent = strchrnul(f, '%');
+      put(sink, f, static_cast<std::size_t>(percent - f));
+      f = percent;
+    }
     if (*f == '%') f = directive(sink, f + 1, args);
   }
+}
+
+void sinkPrintf(Sink &sink, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void sinkPrintf(Sink &sink, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  formatInto(sink, format, &args);
+  va_end(args);
+}
+
+// xml_text's work, into |sink|.
+void cleanInto(Sink &sink, const char *text, std::size_t max_chars) {
+  Cleaned cleaned;
+  const auto *s = reinterpret_cast<const unsigned char *>(text);
+  for (std::size_t chars = 0; *s != '\0'; ++chars) {
+    if (chars == max_chars) {
+      append(sink, &cleaned, kEllipsis, 3);
+      break;
+    }
+    if (*s >= 0x20 && *s < 0x80) {  // printable ASCII, the common case
+      if (cleaned.used == sizeof cleaned.text - 1) flush(sink, &cleaned);
+      cleaned.text[cleaned.used++] = static_cast<char>(*s++);
+      continue;
+    }
+    const std::size_t length =
+        *s < 0x80 ? 1 : utf8Length(s, strnlen(reinterpret_cast<const char *>(s), 4));
+    if (length == 0 || !xmlAllows(s, length)) {
+      // A stray byte is replaced alone, a disallowed character whole.
+      append(sink, &cleaned, kReplacement, 3);
+      s += length == 0 ? 1 : length;
+    } else {
+      append(sink, &cleaned, s, length);
+      s += length;
+    }
+  }
+  flush(sink, &cleaned);
 }
 
 }  // namespace
@@ -220,7 +302,7 @@ void svg_printf(FILE *out, const char *format, ...) {
   va_start(args, format);
   formatInto(sink, format, &args);
   va_end(args);
-  std::fwrite(sink.chunk, 1, sink.used, out);
+  drain(sink);
 }
 
 int svg_snprintf(char *dest, std::size_t cap, const char *format, ...) {
@@ -236,57 +318,51 @@ int svg_snprintf(char *dest, std::size_t cap, const char *format, ...) {
 }
 
 void xml_text(FILE *out, const char *text, std::size_t max_chars) {
-  Chunk chunk;
-  const auto *s = reinterpret_cast<const unsigned char *>(text);
-  for (std::size_t chars = 0; *s != '\0'; ++chars) {
-    if (chars == max_chars) {
-      append(out, &chunk, kEllipsis, 3);
-      break;
-    }
-    const std::size_t length =
-        *s < 0x80 ? 1 : utf8Length(s, strnlen(reinterpret_cast<const char *>(s), 4));
-    if (length == 0 || !xmlAllows(s, length)) {
-      // A stray byte is replaced alone, a disallowed character whole.
-      append(out, &chunk, kReplacement, 3);
-      s += length == 0 ? 1 : length;
-    } else {
-      append(out, &chunk, s, length);
-      s += length;
-    }
-  }
-  flush(out, &chunk);
+  Sink sink;
+  sink.out = out;
+  cleanInto(sink, text, max_chars);
+  drain(sink);
 }
 
 void open_figure(FILE *out, const char *name, int width, int height, const char *title,
                  const char *desc) {
-  svg_printf(out,
+  Sink sink;
+  sink.out = out;
+  sinkPrintf(sink,
              "<figure class=\"answer-figure\">\n"
              "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"answer-svg\" "
              "viewBox=\"0 0 %d %d\" width=\"%d\" height=\"%d\" role=\"img\" "
              "aria-labelledby=\"figure-%s-title\" aria-describedby=\"figure-%s-desc\" "
              "font-family=\"sans-serif\" font-size=\"12\">\n",
              width, height, width, height, name, name);
-  svg_printf(out, "<title id=\"figure-%s-title\">", name);
-  xml_text(out, title);
-  svg_printf(out, "</title>\n<desc id=\"figure-%s-desc\">", name);
-  xml_text(out, desc);
-  std::fputs("</desc>\n", out);
+  sinkPrintf(sink, "<title id=\"figure-%s-title\">", name);
+  cleanInto(sink, title, kWhole);
+  sinkPrintf(sink, "</title>\n<desc id=\"figure-%s-desc\">", name);
+  cleanInto(sink, desc, kWhole);
+  put(sink, "</desc>\n", 8);
+  drain(sink);
 }
 
 void close_figure(FILE *out, const char *caption) {
-  std::fputs("</svg>\n<figcaption>", out);
-  xml_text(out, caption);
-  std::fputs("</figcaption>\n</figure>\n", out);
+  Sink sink;
+  sink.out = out;
+  put(sink, "</svg>\n<figcaption>", 19);
+  cleanInto(sink, caption, kWhole);
+  put(sink, "</figcaption>\n</figure>\n", 24);
+  drain(sink);
 }
 
 void svg_text(FILE *out, const char *cls, double x, double y, const char *anchor, const char *text,
               std::size_t max_chars) {
-  svg_printf(out,
+  Sink sink;
+  sink.out = out;
+  sinkPrintf(sink,
              "<text class=\"%s\" x=\"%.3f\" y=\"%.3f\" text-anchor=\"%s\" "
              "fill=\"currentColor\">",
              cls, x, y, anchor);
-  xml_text(out, text, max_chars);
-  std::fputs("</text>\n", out);
+  cleanInto(sink, text, max_chars);
+  put(sink, "</text>\n", 8);
+  drain(sink);
 }
 
 double nice_step(double limit) {
