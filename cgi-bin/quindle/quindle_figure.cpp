@@ -48,17 +48,18 @@ void drawHeadings(FILE *out, const std::tm &date, long long year) {
 
 // Each row's week number as the page counts it: "%W", weeks from the
 // year's first Monday, the days before it week 0, which the page tells as
-// week 53.
+// week 53. A number needs no escaping, so it goes out with its element.
 void drawWeeks(FILE *out, const std::tm &date, const MonthGrid &g) {
-  char number[16];
   for (int row = 0; row < g.rows; ++row) {
     const int day = row == 0 ? 1 : row * 7 - g.firstColumn + 1;  // the row's first day
     const int yday = date.tm_yday - (date.tm_mday - day);
     const int column = (g.firstColumn + day - 1) % 7;
     const int week = (yday + 7 - column) / 7;
-    svg_snprintf(number, sizeof number, "%d", week == 0 ? 53 : week);
-    svg_text(out, "fig-week", kLeft + kWeekColumn / 2, kTop + row * kRowHeight + kRowHeight / 2 + 5,
-             "middle", number);
+    svg_printf(out,
+               "<text class=\"fig-week\" x=\"%.3f\" y=\"%.3f\" text-anchor=\"middle\" "
+               "fill=\"currentColor\">%d</text>\n",
+               kLeft + kWeekColumn / 2, kTop + row * kRowHeight + kRowHeight / 2 + 5,
+               week == 0 ? 53 : week);
   }
 }
 
@@ -67,20 +68,21 @@ const char kCellPaint[] = "fill=\"none\" stroke=\"currentColor\" stroke-width=\"
 const char kMarkedPaint[] =
     "fill=\"currentColor\" fill-opacity=\"0.15\" stroke=\"currentColor\" stroke-width=\"3\"";
 
-// One cell per day of the month; the answered day's cell is marked.
+// One cell per day of the month, its number centred in it; the answered
+// day's cell is marked. Cell and number go out in one call: the number is
+// digits only, so it is the text svg_text would write for it.
 void drawDays(FILE *out, const MonthGrid &g, int marked) {
-  char number[16];
   for (int day = 1; day <= g.days; ++day) {
     const int at = g.firstColumn + day - 1;
     const double x = kGridLeft + (at % 7) * kCell, y = kTop + (at / 7) * kRowHeight;
     const bool isMarked = day == marked;
     svg_printf(out,
-               "<rect class=\"%s\" x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" %s/>\n",
+               "<rect class=\"%s\" x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" %s/>\n"
+               "<text class=\"%s\" x=\"%.3f\" y=\"%.3f\" text-anchor=\"middle\" "
+               "fill=\"currentColor\">%d</text>\n",
                isMarked ? "fig-cell-marked" : "fig-cell", x, y, kCell, kRowHeight,
-               isMarked ? kMarkedPaint : kCellPaint);
-    svg_snprintf(number, sizeof number, "%d", day);
-    svg_text(out, isMarked ? "fig-day-marked" : "fig-day", x + kCell / 2, y + kRowHeight / 2 + 5,
-             "middle", number);
+               isMarked ? kMarkedPaint : kCellPaint, isMarked ? "fig-day-marked" : "fig-day",
+               x + kCell / 2, y + kRowHeight / 2 + 5, day);
   }
 }
 
