@@ -111,15 +111,20 @@ cp "$root/site/chips/rgbp.txt" "$root/site/chips/grayp.txt" "$work/chips/"
   direct tinctor "—" "$bin/tinctor"
 )
 
-# 2. Through the web servers, each subject against two baselines served
-# beside it: the no-op CGI on a minimal lighttpd (mod_cgi and nothing
-# else: the plainest server) and the no-op CGI on the site's own lighttpd
-# (its headers, rewrites and environment). Five servers run at once: the
-# minimal one, the site on lighttpd in CGI and in FastCGI mode, and on
-# nginx with the deploy's frame workers, as configured and with its
-# connections to the workers kept open.
-# Every round visits every address once, so that a slow moment of the
-# machine falls on all of them alike; each figure is the median round.
+# 2. Through the web servers, each page against the ceiling of its mode,
+# served beside it by minimal lighttpds (nothing loaded but mod_cgi, or
+# mod_fastcgi and the static files):
+#  - FastCGI: a no-op FastCGI worker (bench/fcgi_noop.cpp) with as many
+#    processes as the calculators' pool, and a static file of the answer's
+#    size;
+#  - CGI: a fully static program that writes the answer's bytes in one go,
+#    and the static no-op CGI program (the process-start ratios).
+# Beside them the site on lighttpd in CGI and in FastCGI mode (each with
+# the no-op CGI under its own headers and rewrites), and on nginx with the
+# deploy's frame workers, as configured and with its connections to the
+# workers kept open. Every round visits every address once, so that a slow
+# moment of the machine falls on all of them alike; each figure is the best
+# of two rounds.
 wrk_run() {  # URL CLIENTS THREADS: prints "requests/s<TAB>p99 ms"
   wrk -t"$3" -c"$2" -d"${seconds}s" --latency "$1" |
     awk '/Requests\/sec:/ { rps = $2 }
@@ -127,8 +132,6 @@ wrk_run() {  # URL CLIENTS THREADS: prints "requests/s<TAB>p99 ms"
                        if (unit == "us") p99 /= 1000; else if (unit == "s") p99 *= 1000 }
          END { printf "%d\t%.2f\n", rps, p99 }'
 }
-# The middle of three values.
-median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 # Started as root, the servers' programs run as www-data, which must own
 # what they write: the guest book's data/ (as the install made it, in a
 # tree only root writes) and lighttpd's run/user/. run/, with the pid
@@ -152,17 +155,9 @@ start_lighttpd() {  # DIR
   pidfiles+=("$1/run/lighttpd.pid")
 }
 port=$((20000 + RANDOM % 20000))
-
-# The minimal server: the no-op its only CGI program, nothing else loaded.
-minimal=$work/minimal
-mkdir -p "$minimal/cgi-bin"
-cp "$bin/bench_noop" "$minimal/cgi-bin/noop"
-printf '%s\n' 'server.modules = ("mod_cgi")' "server.document-root = \"$minimal\"" \
-  'server.bind = "127.0.0.1"' "server.port = $port" "server.pid-file = \"$minimal/lighttpd.pid\"" \
-  'server.username = "www-data"' 'server.groupname = "www-data"' \
-  '$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }' >"$minimal/lighttpd.conf"
-lighttpd -f "$minimal/lighttpd.conf"
-pidfiles+=("$minimal/lighttpd.pid")
+# The calculators' example queries, from the frame's own table.
+query() { "$bin/frame" --list-pages | awk -F'\t' -v n="$1" '$1 == n { print $2 }'; }
+pages=(roots quindle circles)
 
 # The site on lighttpd in both modes, the no-op beside the frame.
 site_tree "$work/cgi" $((port + 1)) cgi
@@ -171,6 +166,66 @@ start_lighttpd "$work/cgi"
 site_tree "$work/fastcgi" $((port + 2)) fastcgi
 add_noop "$work/fastcgi"
 start_lighttpd "$work/fastcgi"
+
+# Each page's answer as the site's frame gives it in CGI mode, in the zone
+# and locale lighttpd passes: the whole response.
+mkdir -p "$work/answers"
+for page in "${pages[@]}"; do
+  (
+    cd "$work/cgi/cgi-bin"
+    env -i TZ=UTC LANG=en_US.UTF-8 REQUEST_METHOD=GET REMOTE_ADDR=127.0.0.1 \
+      QUERY_STRING="$(query "$page")" REQUEST_URI="/cgi-bin/$page.pl?$(query "$page")" ./frame
+  ) >"$work/answers/$page.response"
+done
+cxx=$(awk -F= '/^CMAKE_CXX_COMPILER:/ { print $2 }' build/CMakeCache.txt)
+# A fully static program that writes PAGE's whole response in one write.
+static_answer() {  # PAGE OUTPUT
+  /usr/bin/python3 - "$work/answers/$1.response" "$work/answers/$1.cpp" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "w").write(
+    "#include <unistd.h>\nstatic const char kAnswer[] = {%s};\n"
+    "int main() { return write(1, kAnswer, sizeof kAnswer) == (ssize_t)sizeof kAnswer ? 0 : 1; }\n"
+    % ",".join(str(b) for b in data))
+EOF
+  "$cxx" -O2 -static -o "$2" "$work/answers/$1.cpp"
+}
+
+# The minimal CGI server: the no-op and the static answers its only
+# programs, nothing else loaded.
+minimal=$work/minimal
+mkdir -p "$minimal/cgi-bin"
+cp "$bin/bench_noop" "$minimal/cgi-bin/noop"
+for page in "${pages[@]}"; do static_answer "$page" "$minimal/cgi-bin/$page"; done
+printf '%s\n' 'server.modules = ("mod_cgi")' "server.document-root = \"$minimal\"" \
+  'server.bind = "127.0.0.1"' "server.port = $port" "server.pid-file = \"$minimal/lighttpd.pid\"" \
+  'server.username = "www-data"' 'server.groupname = "www-data"' \
+  '$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }' >"$minimal/lighttpd.conf"
+lighttpd -f "$minimal/lighttpd.conf"
+pidfiles+=("$minimal/lighttpd.pid")
+
+# The minimal FastCGI server: the no-op worker, two processes like the
+# calculators' pool, and each answer's document as a static file.
+minimal_fcgi=$work/minimal-fastcgi
+mkdir -p "$minimal_fcgi/run" "$minimal_fcgi/files"
+cp "$bin/bench_fcgi_noop" "$minimal_fcgi/noop"
+for page in "${pages[@]}"; do
+  /usr/bin/python3 -c '
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "wb").write(data[data.index(b"\r\n\r\n") + 4:])' \
+    "$work/answers/$page.response" "$minimal_fcgi/files/$page.html"
+done
+printf '%s\n' 'server.modules = ("mod_fastcgi")' "server.document-root = \"$minimal_fcgi/files\"" \
+  'server.bind = "127.0.0.1"' "server.port = $((port + 6))" \
+  "server.pid-file = \"$minimal_fcgi/lighttpd.pid\"" \
+  'server.username = "www-data"' 'server.groupname = "www-data"' \
+  "fastcgi.server = (\"/fcgi/\" => ((\"socket\" => \"$minimal_fcgi/run/noop.sock\"," \
+  "  \"bin-path\" => \"$minimal_fcgi/noop\", \"max-procs\" => 2, \"check-local\" => \"disable\")))" \
+  >"$minimal_fcgi/lighttpd.conf"
+[[ $(id -u) -ne 0 ]] || chown www-data: "$minimal_fcgi/run"
+lighttpd -f "$minimal_fcgi/lighttpd.conf"
+pidfiles+=("$minimal_fcgi/lighttpd.pid")
 
 # nginx with the deploy's workers, as configured and with its connections
 # to each pool kept open (one kept connection per nginx process).
@@ -203,42 +258,84 @@ nginx_tree "$work/nginx" $((port + 3)) no
 nginx_tree "$work/nginx-kept" $((port + 5)) yes
 sleep 1
 
-# The calculators' example queries, from the frame's own table.
-query() { "$bin/frame" --list-pages | awk -F'\t' -v n="$1" '$1 == n { print $2 }'; }
+# KEY|URL, one an address, visited in this order every round.
 local_url=http://127.0.0.1
-subjects=("minimal lighttpd|static no-op CGI|$local_url:$port/cgi-bin/noop")
-for server in "lighttpd, cgi|$((port + 1))" "lighttpd, fastcgi|$((port + 2))" \
-  "nginx, fastcgi|$((port + 3))"; do
-  IFS='|' read -r part at <<<"$server"
-  [[ $part == nginx* ]] || subjects+=("$part|static no-op CGI|$local_url:$at/noop-bin/noop")
-  for page in roots quindle circles; do
-    subjects+=("$part|$page.pl|$local_url:$at/cgi-bin/$page.pl?$(query "$page")")
+subjects=("noop cgi|$local_url:$port/cgi-bin/noop"
+  "noop fastcgi|$local_url:$((port + 6))/fcgi/noop")
+for page in "${pages[@]}"; do
+  subjects+=("static-cgi $page|$local_url:$port/cgi-bin/$page"
+    "static-file $page|$local_url:$((port + 6))/$page.html")
+done
+for server in "cgi|$((port + 1))" "fastcgi|$((port + 2))" "nginx|$((port + 3))"; do
+  IFS='|' read -r mode at <<<"$server"
+  [[ $mode == nginx ]] || subjects+=("$mode noop|$local_url:$at/noop-bin/noop")
+  for page in "${pages[@]}"; do
+    subjects+=("$mode $page|$local_url:$at/cgi-bin/$page.pl?$(query "$page")")
   done
 done
-subjects+=("nginx, fastcgi, kept connections|roots.pl|$local_url:$((port + 5))/cgi-bin/roots.pl?$(query roots)")
+subjects+=("nginx-kept roots|$local_url:$((port + 5))/cgi-bin/roots.pl?$(query roots)")
 declare -A rps=() p99=()
-for round in 1 2 3; do
+for round in 1 2; do
   for subject in "${subjects[@]}"; do
-    IFS=$'\t' read -r r p < <(wrk_run "${subject##*|}" 8 2)
-    rps[$subject]+=" $r"
-    p99[$subject]+=" $p"
+    IFS=$'\t' read -r r p < <(wrk_run "${subject#*|}" 8 2)
+    key=${subject%%|*}
+    if [[ -z ${rps[$key]:-} ]] || ((r > rps[$key])); then
+      rps[$key]=$r
+      p99[$key]=$p
+    fi
   done
 done
 stop_servers
-minimal_rps=$(median3 ${rps[${subjects[0]}]})
-for subject in "${subjects[@]}"; do
-  IFS='|' read -r part name _ <<<"$subject"
-  r=$(median3 ${rps[$subject]})
-  same="" target="—"
-  if [[ $name == "static no-op CGI" ]]; then
-    same_rps=$r
-  else
-    [[ $part == lighttpd* ]] && same=$(ratio "$r" "$same_rps")
-    target="≥ 5× (aim 8×)"
-    [[ $part != *", cgi" ]] || target="≥ 0.90×"
+measured() { echo "${rps[$1]} req/s, p99 ${p99[$1]} ms"; }
+
+# The ceilings first: each page against the floor of the same work in its
+# mode. ceiling PART KEY CEILING-KEY CEILING-NAME TARGET
+ceilings=$work/ceilings.tsv
+ceiling() {
+  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "${2#* }.pl" "$(measured "$2")" \
+    "$4: $(measured "$3")" "$(ratio "${rps[$2]}" "${rps[$3]}")" "$5" >>"$ceilings"
+}
+for page in "${pages[@]}"; do
+  ceiling "lighttpd, fastcgi" "fastcgi $page" "noop fastcgi" "FastCGI no-op, 2 processes" "≥ 0.90×"
+done
+for page in "${pages[@]}"; do
+  ceiling "lighttpd, fastcgi" "fastcgi $page" "static-file $page" \
+    "static file of $(stat -c %s "$minimal_fcgi/files/$page.html") bytes" "—"
+done
+for page in "${pages[@]}"; do
+  ceiling "nginx, fastcgi" "nginx $page" "noop fastcgi" "FastCGI no-op on lighttpd" "—"
+done
+for page in "${pages[@]}"; do
+  ceiling "lighttpd, cgi" "cgi $page" "static-cgi $page" \
+    "static CGI writing its $(stat -c %s "$work/answers/$page.response") bytes" "≥ 0.90×"
+done
+for page in "${pages[@]}"; do
+  ceiling "lighttpd, cgi" "cgi $page" "noop cgi" "static no-op CGI" "—"
+done
+
+# Then every server figure against a process start: the no-op CGI on the
+# minimal server, and on the same (site's) lighttpd.
+row "minimal lighttpd" "static no-op CGI" "$(measured "noop cgi")" "${rps[noop cgi]} req/s" \
+  "1.00" "" "" "—"
+row "minimal lighttpd" "FastCGI no-op, 2 processes" "$(measured "noop fastcgi")" \
+  "${rps[noop cgi]} req/s" "$(ratio "${rps[noop fastcgi]}" "${rps[noop cgi]}")" "" "" "—"
+for mode in cgi fastcgi nginx nginx-kept; do
+  case $mode in
+    cgi | fastcgi) part="lighttpd, $mode" ;;
+    nginx) part="nginx, fastcgi" ;;
+    nginx-kept) part="nginx, fastcgi, kept connections" ;;
+  esac
+  same=""
+  if [[ -n ${rps[$mode noop]:-} ]]; then
+    row "$part" "static no-op CGI" "$(measured "$mode noop")" "${rps[noop cgi]} req/s" \
+      "$(ratio "${rps[$mode noop]}" "${rps[noop cgi]}")" "" "" "—"
   fi
-  row "$part" "$name" "$r req/s, p99 $(median3 ${p99[$subject]}) ms" "$minimal_rps req/s" \
-    "$(ratio "$r" "$minimal_rps")" "$same" "" "$target"
+  for page in "${pages[@]}"; do
+    [[ -n ${rps[$mode $page]:-} ]] || continue
+    [[ -z ${rps[$mode noop]:-} ]] || same=$(ratio "${rps[$mode $page]}" "${rps[$mode noop]}")
+    row "$part" "$page.pl" "$(measured "$mode $page")" "${rps[noop cgi]} req/s" \
+      "$(ratio "${rps[$mode $page]}" "${rps[noop cgi]}")" "$same" "" "—"
+  done
 done
 
 # 3. A calculator beside the guest book: roots' p99 through lighttpd in
@@ -281,8 +378,12 @@ stop_servers
 row "beside the guest book" "roots.pl p99, 4 clients on the 1M-word listing" \
   "$loaded ms" "$alone ms (alone)" "$(ratio "$loaded" "$alone")" "" "" "< 50 ms"
 
-# 4. One CGI request, as lighttpd starts it: minor page faults (the median
-# of 21 runs) and instructions (callgrind), the frame against the no-op.
+# 4. One request, counted: as lighttpd starts a CGI process, its minor page
+# faults (the median of 21 runs) and instructions (callgrind), the frame
+# against the no-op and the static answer of the same bytes; and in a
+# FastCGI worker already running, the faults and instructions one more
+# request adds (over 200 requests, and callgrind's count for 21 requests
+# less its count for one).
 median_faults() {  # COMMAND...
   local i
   for i in $(seq 21); do
@@ -295,6 +396,41 @@ instructions() {  # COMMAND...
   valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
     awk '/Collected :/ { print $NF }'
 }
+# A FastCGI worker running COMMAND... on a socket of its own in DIR.
+start_worker() {  # DIR COMMAND...
+  local dir=$1 i
+  shift
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  env -i PATH=/usr/bin:/bin LANG=en_US.UTF-8 TZ=UTC \
+    spawn-fcgi -s "$dir/socket" -P "$dir/pid" -- "$@" >/dev/null 2>&1
+  for i in $(seq 50); do [[ -S $dir/socket ]] && break; sleep 0.1; done
+}
+# Sends the worker of DIR N requests for PAGE's example query.
+send_requests() {  # DIR PAGE N
+  local q i
+  q=$(query "$2")
+  for i in $(seq "$3"); do
+    env -i REQUEST_METHOD=GET REQUEST_URI="/cgi-bin/$2.pl?$q" QUERY_STRING="$q" \
+      REMOTE_ADDR=127.0.0.1 TZ=UTC LANG=en_US.UTF-8 cgi-fcgi -bind -connect "$1/socket" >/dev/null
+  done
+}
+stop_worker() {  # DIR
+  local pid
+  pid=$(cat "$1/pid")
+  kill "$pid"
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+}
+minor_faults() { awk '{ print $10 }' "/proc/$(cat "$1/pid")/stat"; }  # DIR
+# The instructions of a worker under callgrind that answered N requests.
+worker_instructions() {  # PAGE N
+  local dir=$work/worker
+  start_worker "$dir" "$(command -v valgrind)" --tool=callgrind \
+    --callgrind-out-file="$dir/out" "$work/fastcgi/cgi-bin/frame"
+  send_requests "$dir" "$1" "$2"
+  stop_worker "$dir"
+  awk '/^summary:/ { print $2 }' "$dir/out"
+}
 (
   cd "$work/fastcgi/cgi-bin"
   export LANG=en_US.UTF-8 TZ=UTC REMOTE_ADDR=127.0.0.1 REQUEST_METHOD=GET QUERY_STRING=
@@ -302,12 +438,33 @@ instructions() {  # COMMAND...
   noop_instructions=$(instructions "$bin/bench_noop")
   row "one CGI request" "static no-op" "$noop_faults faults, ${noop_instructions:-?} instructions" \
     "" "" "" "" ""
-  for page in roots quindle circles; do
+  for page in "${pages[@]}"; do
     export QUERY_STRING=$(query "$page") REQUEST_URI="/cgi-bin/$page.pl?$(query "$page")"
+    static_faults=$(median_faults "$minimal/cgi-bin/$page")
+    static_count=$(instructions "$minimal/cgi-bin/$page")
+    row "one CGI request" "static answer of $page.pl" \
+      "$static_faults faults, ${static_count:-?} instructions" "$noop_faults faults" \
+      "$(ratio "$static_faults" "$noop_faults")" "" "" ""
     faults=$(median_faults ./frame)
     count=$(instructions ./frame)
     row "one CGI request" "frame: $page.pl" "$faults faults, ${count:-?} instructions" \
-      "$noop_faults faults" "$(ratio "$faults" "$noop_faults")" "" "" ""
+      "$static_faults faults (static answer)" "$(ratio "$faults" "$static_faults")" "" "" ""
+  done
+  for page in "${pages[@]}"; do
+    start_worker "$work/worker" "$work/fastcgi/cgi-bin/frame"
+    send_requests "$work/worker" "$page" 20
+    warm=$(minor_faults "$work/worker")
+    send_requests "$work/worker" "$page" 200
+    faults=$(($(minor_faults "$work/worker") - warm))
+    stop_worker "$work/worker"
+    count=""
+    if command -v valgrind >/dev/null; then
+      one=$(worker_instructions "$page" 1)
+      count=$((($(worker_instructions "$page" 21) - one) / 20))
+    fi
+    row "one FastCGI request" "frame: $page.pl" \
+      "$(awk -v f="$faults" 'BEGIN { printf "%.2f", f / 200 }') faults, ${count:-?} instructions" \
+      "" "" "" "" ""
   done
 )
 
@@ -385,6 +542,10 @@ echo "$now 127.0.0.1" >>"$work/recent"
     "$(ms "${times[0]}") (no-op)" "$(ratio "${times[1]}" "${times[0]}")" "" "" "—"
 )
 
+echo "| part | subject | measured | ceiling | ratio | target |"
+echo "|---|---|---|---|---|---|"
+awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6 }' "$ceilings"
+echo
 echo "| part | subject | measured | baseline | ratio | ratio to the same server's no-op | peak RSS | target |"
 echo "|---|---|---|---|---|---|---|---|"
 awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7, $8 }' "$rows"
