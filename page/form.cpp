@@ -5,6 +5,14 @@
 
 namespace {
 
+// Writes |parts| one after the other, a null one as printf's "%s" shows it:
+// the form is mostly the site's own fixed text around a few names, which
+// needs no formatting.
+template <class... Parts>
+void put(FILE *out, const Parts *...parts) {
+  (std::fputs(parts != nullptr ? parts : "(null)", out), ...);
+}
+
 // A field's value as the query sends it: decoded as a browser encoded it.
 // False when the query has no such field.
 bool sent_value(char (&value)[256], const char *name, const char *query) {
@@ -18,24 +26,24 @@ void write_value(FILE *out, const char *name, const char *query) {
   char value[256];
   if (!sent_value(value, name, query)) return;
   char shown[html_escaped_size(sizeof value - 1)];
-  std::fprintf(out, " value=\"%s\"", html_escape(shown, value));
+  put(out, " value=\"", html_escape(shown, value), "\"");
 }
 
 void write_text(FILE *out, const FormField &f, const char *query) {
-  std::fprintf(out, "<div class=\"field\"><label for=\"%s\">%s</label>\n", f.name, f.label);
-  std::fprintf(out, "<input type=\"text\" id=\"%s\" name=\"%s\"", f.name, f.name);
+  put(out, "<div class=\"field\"><label for=\"", f.name, "\">", f.label, "</label>\n");
+  put(out, "<input type=\"text\" id=\"", f.name, "\" name=\"", f.name, "\"");
   write_value(out, f.name, query);
   std::fprintf(out, " size=\"%d\" maxlength=\"%d\"", f.size, f.maxlength);
-  if (f.inputmode != nullptr) std::fprintf(out, " inputmode=\"%s\"", f.inputmode);
+  if (f.inputmode != nullptr) put(out, " inputmode=\"", f.inputmode, "\"");
   std::fputs(" autocomplete=\"off\"", out);
   if (f.required) std::fputs(" required", out);
-  if (f.pattern != nullptr) std::fprintf(out, " pattern=\"%s\" title=\"%s\"", f.pattern, f.title);
+  if (f.pattern != nullptr) put(out, " pattern=\"", f.pattern, "\" title=\"", f.title, "\"");
   if (f.hint == nullptr) {
     std::fputs("></div>\n", out);
     return;
   }
-  std::fprintf(out, " aria-describedby=\"%s-hint\">\n", f.name);
-  std::fprintf(out, "<span class=\"hint\" id=\"%s-hint\">%s</span></div>\n", f.name, f.hint);
+  put(out, " aria-describedby=\"", f.name, "-hint\">\n");
+  put(out, "<span class=\"hint\" id=\"", f.name, "-hint\">", f.hint, "</span></div>\n");
 }
 
 // Whether a box or button sending |value| as |name| shows checked: as the
@@ -47,11 +55,10 @@ bool checked(const char *name, const char *value, bool fallback, const char *que
 }
 
 void write_checkbox(FILE *out, const FormField &f, const char *query) {
-  std::fprintf(out,
-               "<div class=\"field choice\"><input type=\"checkbox\" id=\"%s\" name=\"%s\" "
-               "value=\"%s\"%s> <label for=\"%s\">%s</label></div>\n",
-               f.name, f.name, f.value,
-               checked(f.name, f.value, f.checked, query) ? " checked" : "", f.name, f.label);
+  put(out, "<div class=\"field choice\"><input type=\"checkbox\" id=\"", f.name, "\" name=\"",
+      f.name, "\" value=\"", f.value, "\"",
+      checked(f.name, f.value, f.checked, query) ? " checked" : "", "> <label for=\"", f.name,
+      "\">", f.label, "</label></div>\n");
 }
 
 // A radio button of the choice |choice|. A query that sends none of the
@@ -59,11 +66,9 @@ void write_checkbox(FILE *out, const FormField &f, const char *query) {
 void write_option(FILE *out, const FormField &choice, const FormField &f, const char *query,
                   bool query_chose) {
   const bool on = query_chose ? checked(choice.name, f.value, false, query) : f.checked;
-  std::fprintf(out,
-               "<input type=\"radio\" id=\"%s\" name=\"%s\" value=\"%s\"%s%s> <label "
-               "for=\"%s\">%s</label>\n",
-               f.value, choice.name, f.value, on ? " checked" : "", f.required ? " required" : "",
-               f.value, f.label);
+  put(out, "<input type=\"radio\" id=\"", f.value, "\" name=\"", choice.name, "\" value=\"",
+      f.value, "\"", on ? " checked" : "", f.required ? " required" : "", "> <label for=\"", f.value,
+      "\">", f.label, "</label>\n");
 }
 
 // Whether the query sends one of the values of the choice opened at |at|.
