@@ -63,6 +63,28 @@ TEST(SvgPrintf, OneCallLongerThanItsChunk) {
   }
 }
 
+// Written to a stream, a number is formatted straight into the gathered
+// text, which is written out first when too little room is left: a sign
+// and the numbers around that point must come out as printf writes them,
+// and a label longer than its buffers must arrive whole, escaped.
+TEST(SvgPrintf, SignedNumbersAndLongLabelsThroughAStream) {
+  const std::string text(1100, 'x');
+  for (std::size_t size : {600, 662, 663, 664, 700, 1100}) {
+    const std::string part = text.substr(0, size);
+    char expected[1200];
+    std::snprintf(expected, sizeof expected, "%s%+.3f%+d%+g", part.c_str(), 2.5, 7, -0.25);
+    EXPECT_EQ(capture([&](FILE *out) { svg_printf(out, "%s%+.3f%+d%+g", part.c_str(), 2.5, 7, -0.25); }),
+              expected)
+        << size;
+  }
+  std::string label;
+  for (int i = 0; i < 700; ++i) label += i % 7 == 0 ? "&\xC3\xA9" : "ab";
+  EXPECT_EQ(capture([&](FILE *out) { svg_text(out, "c", 1.5, -2, "start", label.c_str()); }),
+            "<text class=\"c\" x=\"1.500\" y=\"-2.000\" text-anchor=\"start\" "
+            "fill=\"currentColor\">" +
+                capture([&](FILE *out) { xml_text(out, label.c_str()); }) + "</text>\n");
+}
+
 // A label's bytes that are not UTF-8, or not allowed in XML, each become
 // U+FFFD; the markup characters are escaped.
 struct TextCase {
