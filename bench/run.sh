@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Measures what a request costs and prints one Markdown table (the table of
-# docs/performance.md). Not part of the tests: the numbers depend on the
-# machine, so every figure is read against a baseline measured side by
-# side in the same run, never asserted.
+# Measures what a request costs and prints two Markdown tables (those of
+# docs/performance.md): the pages against the ceilings of their modes
+# first, then every figure against a process start. Not part of the tests:
+# the numbers depend on the machine, so every figure is read against a
+# baseline measured side by side in the same run, never asserted.
 #  1. Every deliverable started directly, against the fully static no-op
 #     (bench/noop.cpp): median time, ratio, peak RSS (hyperfine).
-#  2. Requests/s and p99 latency (wrk -t2 -c8, the median of three
-#     interleaved rounds) for roots, quindle and circles through lighttpd
-#     in CGI and FastCGI mode and through nginx with the deploy's FastCGI
-#     workers (also with kept connections), against two baselines: the static no-op CGI on a minimal
-#     lighttpd (mod_cgi alone) and on the site's own lighttpd.
+#  2. Requests/s and p99 latency (wrk -t2 -c8, the best of two interleaved
+#     rounds) for roots, quindle and circles through lighttpd in CGI and
+#     FastCGI mode and through nginx with the deploy's FastCGI workers (also
+#     with kept connections), against the ceiling of each mode on minimal
+#     lighttpds: a no-op FastCGI worker (bench/fcgi_noop.cpp, two processes
+#     like the calculators' pool) and a static file of the answer's size; a
+#     fully static CGI program writing the answer's bytes, and the static
+#     no-op CGI (also on the site's own lighttpd).
 #  3. roots' p99 through lighttpd in FastCGI mode, alone and while 4
 #     clients load the guest book's listing of a 1M-word log.
 #  4. One CGI request's page faults and instructions: the frame against the
-#     no-op (instructions when valgrind is installed).
+#     no-op and the static answer; and what one more request costs a
+#     running FastCGI worker (instructions when valgrind is installed).
 #  5. The guest book at 0, 10k, 100k and 1M logged words, against the bare
 #     "cut -d, -f2 | sort -bfu" pipeline on the same log.
 #  6. The guest book on a log at its cap (4 MiB): one request's time and
