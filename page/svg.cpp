@@ -65,7 +65,8 @@ struct Sink {
   std::size_t used = 0;
 };
 
-void put(Sink &sink, const char *text, std::size_t length) {
+// Inlined: it takes every piece of every figure.
+[[gnu::always_inline]] inline void put(Sink &sink, const char *text, std::size_t length) {
   if (sink.out == nullptr) {
     if (sink.total + 1 < sink.cap)
       std::memcpy(sink.dest + sink.total, text, std::min(length, sink.cap - 1 - sink.total));
@@ -238,22 +239,11 @@ const char *directive(Sink &sink, const char *f, va_list *args) {
   return f + 1;
 }
 
-// The format's plain text is copied a byte at a time straight into the
-// chunk while it has room: its runs are short, shorter than a call to find
-// the next '%' and another to copy up to it.
 void formatInto(Sink &sink, const char *f, va_list *args) {
   while (f != nullptr && *f != '\0') {
-    if (sink.out != nullptr && sink.used < sizeof sink.chunk) {
-      char *at = sink.chunk + sink.used;
-      char *const end = sink.chunk + sizeof sink.chunk;
-      while (at < end && *f != '%' && *f != '\0') *at++ = *f++;
-      sink.used = static_cast<std::size_t>(at - sink.chunk);
-    } else {
-      const char *percent = strchrnul(f, '%');
-      put(sink, f, static_cast<std::size_t>(percent - f));
-      f = percent;
-    }
-    if (*f == '%') f = directive(sink, f + 1, args);
+    const char *percent = strchrnul(f, '%');
+    put(sink, f, static_cast<std::size_t>(percent - f));
+    f = *percent == '%' ? directive(sink, percent + 1, args) : percent;
   }
 }
 
