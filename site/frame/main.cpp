@@ -127,13 +127,8 @@ bool read_to_end(FCGX_Stream *in) {
 }
 
 // The one request of the environment. The address is read to choose the
-// confinement, and no page runs before it is applied. The response goes out
-// in one write when it fits the output buffer (every calculator's answer
-// does), as the server reads it best, rather than in pieces of standard
-// output's default size.
+// confinement, and no page runs before it is applied.
 int serve_cgi(int directory) {
-  static char buffer[1 << 16];
-  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
   if (directory >= 0 && fchdir(directory) != 0) return 1;
   const FrameRequest request = read_request(from_environment, nullptr);
   const PageDef *page = page_for(request, kSitePages, kSitePageCount);
