@@ -396,10 +396,23 @@ median_faults() {  # COMMAND...
     cat "$work/faults"
   done | sort -n | sed -n 11p
 }
+# Instructions of one run of COMMAND under callgrind, or nothing when
+# valgrind is missing or the run did not answer: the confined frame
+# refuses to serve under valgrind, whose own descriptors are above the
+# frame's limit, and a count of its refusal would mislead.
 instructions() {  # COMMAND...
   command -v valgrind >/dev/null || return 0
-  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
-    awk '/Collected :/ { print $NF }'
+  local count
+  count=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >"$work/answer" |
+    awk '/Collected :/ { print $NF }')
+  if answered "$work/answer"; then echo "$count"; fi
+}
+# Whether the response in FILE is an answer: a CGI response of any other
+# status than 200 is not.
+answered() {  # FILE
+  local first
+  first=$(head -n 1 "$1")
+  [[ $first != Status:* || $first == "Status: 200"* ]]
 }
 # A FastCGI worker running COMMAND... on a socket of its own in DIR.
 start_worker() {  # DIR COMMAND...
@@ -411,13 +424,15 @@ start_worker() {  # DIR COMMAND...
     spawn-fcgi -s "$dir/socket" -P "$dir/pid" -- "$@" >/dev/null 2>&1
   for i in $(seq 50); do [[ -S $dir/socket ]] && break; sleep 0.1; done
 }
-# Sends the worker of DIR N requests for PAGE's example query.
+# Sends the worker of DIR N requests for PAGE's example query; the last
+# response is left in DIR/answer.
 send_requests() {  # DIR PAGE N
   local q i
   q=$(query "$2")
   for i in $(seq "$3"); do
     env -i REQUEST_METHOD=GET REQUEST_URI="/cgi-bin/$2.pl?$q" QUERY_STRING="$q" \
-      REMOTE_ADDR=127.0.0.1 TZ=UTC LANG=en_US.UTF-8 cgi-fcgi -bind -connect "$1/socket" >/dev/null
+      REMOTE_ADDR=127.0.0.1 TZ=UTC LANG=en_US.UTF-8 cgi-fcgi -bind -connect "$1/socket" \
+      >"$1/answer" || true
   done
 }
 # A worker stops at a TERM that reaches it waiting for a connection; one
@@ -437,7 +452,7 @@ worker_instructions() {  # PAGE N
     --callgrind-out-file="$dir/out" "$work/fastcgi/cgi-bin/frame"
   send_requests "$dir" "$1" "$2"
   stop_worker "$dir"
-  awk '/^summary:/ { print $2 }' "$dir/out"
+  if answered "$dir/answer"; then awk '/^summary:/ { print $2 }' "$dir/out"; fi
 }
 (
   cd "$work/fastcgi/cgi-bin"
@@ -465,11 +480,10 @@ worker_instructions() {  # PAGE N
     send_requests "$work/worker" "$page" 200
     faults=$(($(minor_faults "$work/worker") - warm))
     stop_worker "$work/worker"
-    count=""
-    if command -v valgrind >/dev/null; then
-      one=$(worker_instructions "$page" 1)
-      count=$((($(worker_instructions "$page" 21) - one) / 20))
-    fi
+    count="" many=""
+    one=$(worker_instructions "$page" 1)
+    [[ -z $one ]] || many=$(worker_instructions "$page" 21)
+    [[ -z $one || -z $many ]] || count=$(((many - one) / 20))
     row "one FastCGI request" "frame: $page.pl" \
       "$(awk -v f="$faults" 'BEGIN { printf "%.2f", f / 200 }') faults, ${count:-?} instructions" \
       "" "" "" "" ""
