@@ -67,8 +67,8 @@ void write_option(FILE *out, const FormField &choice, const FormField &f, const 
                   bool query_chose) {
   const bool on = query_chose ? checked(choice.name, f.value, false, query) : f.checked;
   put(out, "<input type=\"radio\" id=\"", f.value, "\" name=\"", choice.name, "\" value=\"",
-      f.value, "\"", on ? " checked" : "", f.required ? " required" : "", "> <label for=\"", f.value,
-      "\">", f.label, "</label>\n");
+      f.value, "\"", on ? " checked" : "", f.required ? " required" : "", "> <label for=\"",
+      f.value, "\">", f.label, "</label>\n");
 }
 
 // Whether the query sends one of the values of the choice opened at |at|.

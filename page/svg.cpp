@@ -229,8 +229,8 @@ const char *directive(Sink &sink, const char *f, va_list *args) {
     }
     case 'g': {
       char *number = numberRoom(sink, scratch);
-      putNumber(sink, number,
-                general(number, va_arg(*args, double), precision < 0 ? 6 : precision), plus);
+      putNumber(sink, number, general(number, va_arg(*args, double), precision < 0 ? 6 : precision),
+                plus);
       break;
     }
     default:

@@ -73,8 +73,9 @@ TEST(SvgPrintf, SignedNumbersAndLongLabelsThroughAStream) {
     const std::string part = text.substr(0, size);
     char expected[1200];
     std::snprintf(expected, sizeof expected, "%s%+.3f%+d%+g", part.c_str(), 2.5, 7, -0.25);
-    EXPECT_EQ(capture([&](FILE *out) { svg_printf(out, "%s%+.3f%+d%+g", part.c_str(), 2.5, 7, -0.25); }),
-              expected)
+    EXPECT_EQ(
+        capture([&](FILE *out) { svg_printf(out, "%s%+.3f%+d%+g", part.c_str(), 2.5, 7, -0.25); }),
+        expected)
         << size;
   }
   std::string label;
