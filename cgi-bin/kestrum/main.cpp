@@ -1,6 +1,5 @@
 // The full dates-and-mileage CGI program: groups thousands in the US
-// English locale and answers QUERY_STRING. The answer is buffered and
-// leaves in one write at the end; a failed write is the program's failure.
+// English locale, writes unbuffered, and answers QUERY_STRING.
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +7,6 @@
 
 int main() {
   kestrum_locale();
-  const int status = kestrum_page(stdout, std::getenv("QUERY_STRING"));
-  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? status : 1;
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  return kestrum_page(stdout, std::getenv("QUERY_STRING"));
 }
