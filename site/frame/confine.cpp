@@ -2,8 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/landlock.h>
-#include <seccomp.h>
-#include <sys/ioctl.h>
+#include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +12,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "site/frame/syscall_filter.h"
 
 // The rights of later Landlock ABIs, for uapi headers older than the
 // kernels that run the frame; the values are the kernel's.
@@ -160,104 +161,24 @@ bool restrict_files(Reach reach, int data, FILE *log) {
   return done;
 }
 
-// The system calls the frame makes once confined, each with the reason:
-// what strace shows the frame call under the site's tests in both modes
-// and the guest book's 1M-word listing, and the guest book's paths those
-// do not reach. Anything else kills the process; the server starts another.
-const int kAllowedCalls[] = {
-    // Reading the request and writing the answer: stdio on the CGI pipes
-    // and libfcgi on its connection (read, write); the guest book's word
-    // list, counter and log read whole.
-    SCMP_SYS(read),
-    SCMP_SYS(write),
-    // The guest book appends a log line in one gathered write.
-    SCMP_SYS(writev),
-    // libfcgi's accept loop: the next connection on the listening socket,
-    // the wait for its first bytes, and a connection's end: a lingering
-    // close (shut the sending side, wait, read what is left) when the
-    // connection was not read to its end or is not a local socket.
-    SCMP_SYS(accept),
-    SCMP_SYS(poll),
-    SCMP_SYS(shutdown),
-    SCMP_SYS(close),
-    // The zone and locale files, and the guest book's data directory and
-    // its files; Landlock decides which of them may be opened at all.
-    SCMP_SYS(openat),
-    // stdio sizes its buffers with fstat (newfstatat on this ABI); the
-    // guest book checks each data file is a regular file of bounded size
-    // and reads the log's size before an append (lseek).
-    SCMP_SYS(newfstatat),
-    SCMP_SYS(lseek),
-    // The guest book: its lock on data/; the counter's durable replacement
-    // (the temporary file flushed, given the old counter's mode and owner,
-    // renamed over it, the directory flushed; one left by a killed request
-    // removed); the counter rewritten in place where no file can be made;
-    // an append cut short cut back; the counter and its temporary file
-    // turned into streams (fdopen asks the descriptor's mode with fcntl).
-    SCMP_SYS(flock),
-    SCMP_SYS(fsync),
-    SCMP_SYS(fchmod),
-    SCMP_SYS(fchown),
-    SCMP_SYS(renameat),
-    SCMP_SYS(unlinkat),
-    SCMP_SYS(pwrite64),
-    SCMP_SYS(ftruncate),
-    SCMP_SYS(fcntl),
-    // Memory: malloc's heap and its large blocks, the memory streams of
-    // the page and the answer as they grow (the listing's reach 16 MiB), and
-    // the locale archive mapped by setlocale.
-    SCMP_SYS(brk),
-    SCMP_SYS(mmap),
-    SCMP_SYS(munmap),
-    SCMP_SYS(mremap),
-    // The request's time, and the guest book's deadline for its lock, when
-    // the vDSO must ask the kernel.
-    SCMP_SYS(clock_gettime),
-    // The guest book's pause between tries of a lock another request holds
-    // (nanosleep).
-    SCMP_SYS(clock_nanosleep),
-    // The return from libfcgi's signal handlers (SIGTERM, SIGUSR1), which
-    // end the accept loop when the server stops the worker.
-    SCMP_SYS(rt_sigreturn),
-    // The end: a CGI process that has answered, a worker whose server
-    // closed the socket.
-    SCMP_SYS(exit_group),
-};
-
-// Installs the filter. False on a failure; a kernel without seccomp
-// filters is said once and is not a failure. The sanitizer build installs
-// none: at exit LeakSanitizer stops the process's threads from a thread of
-// its own with ptrace, which the filter exists to forbid.
+// Installs the filter compiled at build time (syscall_filter.h). False on
+// a failure; a kernel without seccomp filters is said once and is not a
+// failure. The sanitizer build installs none: at exit LeakSanitizer stops
+// the process's threads from a thread of its own with ptrace, which the
+// filter exists to forbid.
 bool filter_calls(FILE *log) {
 #if defined(__SANITIZE_ADDRESS__)
   (void)log;
   return true;
 #endif
-  // A kernel built without seccomp refuses the question; one without its
-  // filters leaves libseccomp no API level.
-  if ((prctl(PR_GET_SECCOMP, 0, 0, 0, 0) < 0 && errno == EINVAL) || seccomp_api_get() == 0) {
+  sock_fprog program = {kSyscallFilterLength, const_cast<sock_filter *>(kSyscallFilter)};
+  if (syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0) return true;
+  // A kernel built without seccomp, or without its filters, refuses the
+  // mode itself.
+  if (errno == ENOSYS || errno == EINVAL) {
     std::fputs("frame: this kernel offers no seccomp; serving without a system call filter\n", log);
     return true;
   }
-  scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
-  if (filter == nullptr) {
-    errno = ENOMEM;
-    return say(log, "cannot make its seccomp filter");
-  }
-  int error = 0;
-  for (int call : kAllowedCalls)
-    if (error == 0) error = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
-  // stdio asks whether standard output is a terminal when it is a
-  // character device (a CGI process run by hand, its output to /dev/null
-  // or a terminal): that one request of ioctl and no other, so no terminal
-  // can be driven (TIOCSTI) from inside.
-  if (error == 0)
-    error = seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(ioctl), 1,
-                             SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(TCGETS)));
-  if (error == 0) error = seccomp_load(filter);
-  seccomp_release(filter);
-  if (error == 0) return true;
-  errno = -error;
   return say(log, "cannot install its seccomp filter");
 }
 
