@@ -384,11 +384,13 @@ row "beside the guest book" "roots.pl p99, 4 clients on the 1M-word listing" \
   "$loaded ms" "$alone ms (alone)" "$(ratio "$loaded" "$alone")" "" "" "< 50 ms"
 
 # 4. One request, counted: as lighttpd starts a CGI process, its minor page
-# faults (the median of 21 runs) and instructions (callgrind), the frame
-# against the no-op and the static answer of the same bytes; and in a
-# FastCGI worker already running, the faults and instructions one more
-# request adds (over 200 requests, and callgrind's count for 21 requests
-# less its count for one).
+# faults (the median of 21 runs), the frame against the no-op and the
+# static answer of the same bytes; in a FastCGI worker already running, the
+# faults one more request adds (over 200 requests). Instructions come from
+# callgrind, which cannot run the confined frame (it refuses the frame's
+# limit on open files): bench_count_frame answers the same request through
+# the frame's own serve_request, once (a CGI request less the confinement)
+# and 21 times (the difference over 20 is a worker's request less libfcgi).
 median_faults() {  # COMMAND...
   local i
   for i in $(seq 21); do
@@ -397,9 +399,7 @@ median_faults() {  # COMMAND...
   done | sort -n | sed -n 11p
 }
 # Instructions of one run of COMMAND under callgrind, or nothing when
-# valgrind is missing or the run did not answer: the confined frame
-# refuses to serve under valgrind, whose own descriptors are above the
-# frame's limit, and a count of its refusal would mislead.
+# valgrind is missing or the run did not answer.
 instructions() {  # COMMAND...
   command -v valgrind >/dev/null || return 0
   local count
@@ -445,15 +445,6 @@ stop_worker() {  # DIR
   while kill "$pid" 2>/dev/null; do sleep 0.2; done
 }
 minor_faults() { awk '{ print $10 }' "/proc/$(cat "$1/pid")/stat"; }  # DIR
-# The instructions of a worker under callgrind that answered N requests.
-worker_instructions() {  # PAGE N
-  local dir=$work/worker
-  start_worker "$dir" "$(command -v valgrind)" --tool=callgrind \
-    --callgrind-out-file="$dir/out" "$work/fastcgi/cgi-bin/frame"
-  send_requests "$dir" "$1" "$2"
-  stop_worker "$dir"
-  if answered "$dir/answer"; then awk '/^summary:/ { print $2 }' "$dir/out"; fi
-}
 (
   cd "$work/fastcgi/cgi-bin"
   export LANG=en_US.UTF-8 TZ=UTC REMOTE_ADDR=127.0.0.1 REQUEST_METHOD=GET QUERY_STRING=
@@ -469,11 +460,12 @@ worker_instructions() {  # PAGE N
       "$static_faults faults, ${static_count:-?} instructions" "$noop_faults faults" \
       "$(ratio "$static_faults" "$noop_faults")" "" "" ""
     faults=$(median_faults ./frame)
-    count=$(instructions ./frame)
-    row "one CGI request" "frame: $page.pl" "$faults faults, ${count:-?} instructions" \
+    count=$(instructions "$bin/bench_count_frame")
+    row "one CGI request" "frame: $page.pl" "$faults faults, ${count:-?} instructions (unconfined)" \
       "$static_faults faults (static answer)" "$(ratio "$faults" "$static_faults")" "" "" ""
   done
   for page in "${pages[@]}"; do
+    export QUERY_STRING=$(query "$page") REQUEST_URI="/cgi-bin/$page.pl?$(query "$page")"
     start_worker "$work/worker" "$work/fastcgi/cgi-bin/frame"
     send_requests "$work/worker" "$page" 20
     warm=$(minor_faults "$work/worker")
@@ -481,8 +473,8 @@ worker_instructions() {  # PAGE N
     faults=$(($(minor_faults "$work/worker") - warm))
     stop_worker "$work/worker"
     count="" many=""
-    one=$(worker_instructions "$page" 1)
-    [[ -z $one ]] || many=$(worker_instructions "$page" 21)
+    one=$(instructions "$bin/bench_count_frame" 1)
+    [[ -z $one ]] || many=$(instructions "$bin/bench_count_frame" 21)
     [[ -z $one || -z $many ]] || count=$(((many - one) / 20))
     row "one FastCGI request" "frame: $page.pl" \
       "$(awk -v f="$faults" 'BEGIN { printf "%.2f", f / 200 }') faults, ${count:-?} instructions" \

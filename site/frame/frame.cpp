@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <initializer_list>
 
 #include "formlib/formlib.h"
@@ -356,6 +357,23 @@ void write_form_page(FILE *out, const PageDef &page) {
   std::fprintf(out, "%s<h1>%s</h1>\n%s", head, page.title, form.intro);
   write_form(out, page.name, form, nullptr);
   std::fputs(kDocumentTail + 1, out);
+}
+
+FrameRequest read_request(Lookup lookup, void *context) {
+  FrameRequest request;
+  request.method = lookup("REQUEST_METHOD", context);
+  request.uri = lookup("REQUEST_URI", context);
+  request.path_info = lookup("PATH_INFO", context);
+  request.query = lookup("QUERY_STRING", context);
+  request.remote_addr = lookup("REMOTE_ADDR", context);
+  request.tz = lookup("TZ", context);
+  request.lc_all = lookup("LC_ALL", context);
+  request.lc_numeric = lookup("LC_NUMERIC", context);
+  request.lang = lookup("LANG", context);
+  request.flood_seconds = lookup("SITE_FLOOD_SECONDS", context);
+  request.log_max_bytes = lookup("SITE_LOG_MAX_BYTES", context);
+  request.now = std::time(nullptr);
+  return request;
 }
 
 const char *numeric_locale_name(const FrameRequest &request) {

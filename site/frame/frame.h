@@ -32,6 +32,13 @@ struct FrameRequest {
   std::time_t now;  // when the request arrived
 };
 
+// Where a request's variables come from: the environment (CGI) or the
+// FastCGI request's parameters. Null for a variable that is not set.
+using Lookup = const char *(*)(const char *name, void *context);
+
+// The request whose variables |lookup| gives, arrived now.
+FrameRequest read_request(Lookup lookup, void *context);
+
 // The site's pages, one row each (pages.cpp): the calculators, the guest
 // book in both editions and the guest book's source.
 extern const PageDef *const kSitePages[];

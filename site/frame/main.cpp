@@ -43,25 +43,6 @@ int open_own_directory() {
   return open(path[0] != '\0' ? path : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-using Lookup = const char *(*)(const char *name, void *context);
-
-FrameRequest read_request(Lookup lookup, void *context) {
-  FrameRequest request;
-  request.method = lookup("REQUEST_METHOD", context);
-  request.uri = lookup("REQUEST_URI", context);
-  request.path_info = lookup("PATH_INFO", context);
-  request.query = lookup("QUERY_STRING", context);
-  request.remote_addr = lookup("REMOTE_ADDR", context);
-  request.tz = lookup("TZ", context);
-  request.lc_all = lookup("LC_ALL", context);
-  request.lc_numeric = lookup("LC_NUMERIC", context);
-  request.lang = lookup("LANG", context);
-  request.flood_seconds = lookup("SITE_FLOOD_SECONDS", context);
-  request.log_max_bytes = lookup("SITE_LOG_MAX_BYTES", context);
-  request.now = std::time(nullptr);
-  return request;
-}
-
 const char *from_environment(const char *name, void *) { return std::getenv(name); }
 
 const char *from_parameters(const char *name, void *params) {
