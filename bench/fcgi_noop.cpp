@@ -4,26 +4,7 @@
 // connection as the frame does: on a local socket, once the request was
 // read to its end, it closes at once instead of waiting for the server to
 // close first, so the ceiling is the transport as the site uses it.
-#include <fcgiapp.h>
-#include <sys/socket.h>
-
-namespace {
-
-bool local_socket() {
-  sockaddr_storage address;
-  socklen_t length = sizeof address;
-  return getsockname(0, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
-         address.ss_family == AF_UNIX;
-}
-
-bool read_to_end(FCGX_Stream *in) {
-  char scrap[4096];
-  while (FCGX_GetStr(scrap, sizeof scrap, in) > 0) {
-  }
-  return FCGX_GetError(in) == 0;
-}
-
-}  // namespace
+#include "site/frame/fastcgi_close.h"
 
 int main() {
   static const char kResponse[] = "Content-Type: text/plain\r\n\r\n";

@@ -16,7 +16,6 @@
 //   frame --index-list        write the index's line of each page that has one
 #include <fcgiapp.h>
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -26,6 +25,7 @@
 #include <ctime>
 
 #include "site/frame/confine.h"
+#include "site/frame/fastcgi_close.h"
 #include "site/frame/frame.h"
 #include "site/frame/memory_stream.h"
 
@@ -84,27 +84,6 @@ bool confine_to(Reach reach) {
   bool confined = confine(reach, data, stderr);
   if (data >= 0) close(data);
   return confined;
-}
-
-// Whether the server reaches the workers through a local socket. A
-// connection whose request was read to its end then needs no lingering
-// close: unlike TCP, a local socket never discards an answer the server has
-// not read yet, so the worker closes at once instead of waiting for the
-// server to close first.
-bool local_socket() {
-  sockaddr_storage address;
-  socklen_t length = sizeof address;
-  return getsockname(0, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
-         address.ss_family == AF_UNIX;
-}
-
-// Reads the rest of the request's body (none for GET and HEAD), so that a
-// server still sending it is never cut off. False on a read error.
-bool read_to_end(FCGX_Stream *in) {
-  char scrap[4096];
-  while (FCGX_GetStr(scrap, sizeof scrap, in) > 0) {
-  }
-  return FCGX_GetError(in) == 0;
 }
 
 // The one request of the environment. The address is read to choose the
