@@ -12,7 +12,7 @@
 #include "cgi-bin/across/flood.h"
 
 // Answers one request: |query| is the form string (nullptr serves as
-// empty; only its first 2047 bytes are used), |remote_addr| the client's
+// empty; only its first kFormMax bytes are used), |remote_addr| the client's
 // address (nullptr serves as empty), |now| the time the request started,
 // shown and logged in local time. Reads and writes the word store under
 // "../data/" (store.h, filter.h, listing.h). Every piece of visitor text that reaches |out| is

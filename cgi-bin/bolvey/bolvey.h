@@ -12,7 +12,7 @@
 // the two-digit-year rule, in the process's time zone and numeric locale:
 // everything the page prints, computed once for the fragment and the
 // picture. Returns false, computing nothing, when the query is longer than
-// 2047 bytes.
+// kFormMax bytes.
 bool answerBolvey(DatesReport *report, const char *query);
 
 // Writes the page for |report| to |out|; thousands grouping and the
@@ -27,7 +27,7 @@ void bolvey_locale(const char *name);
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands grouping and
 // the decimal point of the rate follow the process's numeric locale.
-// Returns 0, or 1 with nothing written when the query is longer than 2047
+// Returns 0, or 1 with nothing written when the query is longer than kFormMax
 // bytes.
 int bolvey_page(FILE *out, const char *query);
 

@@ -25,7 +25,7 @@ struct CircleAnswer {
 };
 
 // Reads the fields "length", "length_num", "length_den" and "dimension"
-// of |query| (nullptr counts as the empty query; only its first 2047 bytes
+// of |query| (nullptr counts as the empty query; only its first kFormMax bytes
 // are read) and computes the circle they ask for.
 void answerCircle(CircleAnswer *answer, const char *query);
 

@@ -18,7 +18,7 @@ struct KestrumAnswer {
 
 // Reads the URL-encoded |query| (nullptr: an empty query) and computes its
 // answer, in the process's time zone and numeric locale. Returns false,
-// computing nothing, when the query is longer than 2047 bytes.
+// computing nothing, when the query is longer than kFormMax bytes.
 bool answerKestrum(KestrumAnswer *answer, const char *query);
 
 // Writes the page for |answer| to |out|; thousands are grouped by the
@@ -33,7 +33,7 @@ void kestrum_locale();
 // Answers the URL-encoded |query| (nullptr: served as an empty query) on
 // |out|. Dates are read in the process's time zone; thousands are grouped by
 // the process's numeric locale. Returns 0, or 1 with nothing written when
-// the query is longer than 2047 bytes.
+// the query is longer than kFormMax bytes.
 int kestrum_page(FILE *out, const char *query);
 
 #endif  // CGI_BIN_KESTRUM_KESTRUM_H

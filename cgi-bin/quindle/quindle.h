@@ -31,7 +31,7 @@ struct DayAnswer {
 };
 
 // Reads |query| as quindle_page does (nullptr: an empty query; only the
-// first 2047 bytes are used) and fills |answer| with the date and week the
+// first kFormMax bytes are used) and fills |answer| with the date and week the
 // page prints. |date|, |week| and |weekYear| are meaningful only when
 // |normalised|.
 void answerDay(DayAnswer *answer, const char *query);
@@ -41,7 +41,7 @@ void writeDay(FILE *out, const DayAnswer &answer);
 
 // Writes the whole page for one request with query string |query| (nullptr,
 // as when QUERY_STRING is unset, is served as an empty query; only its first
-// 2047 bytes are used) to |out|:
+// kFormMax bytes are used) to |out|:
 // - a missing or invalid field gives the field error paragraph;
 // - otherwise the entered date, the normalised date line and the week line
 //   ("%W" week; week 0 is reported as week 53 of the entered year less one);

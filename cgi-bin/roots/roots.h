@@ -53,7 +53,7 @@ int findRoots(complexRoot *list, int cap, int n, double r, double theta);
 
 // The request as the page reads it: the index n (form_int of "root", where
 // 0 means 2) and the parts re and im (strtod of "real" and "imaginary").
-// Reads the first 2047 bytes of |query| (nullptr: an empty query), each
+// Reads the first kFormMax bytes of |query| (nullptr: an empty query), each
 // field value raw and cut to 255 bytes.
 struct RootsInput {
   int n;
@@ -95,7 +95,7 @@ void rootText(char (&text)[kRootTextSize], const complexRoot &root);
 
 // Writes the whole page for the form string |query| ("root=3&real=8&
 // imaginary=0") to |out|. A null |query| is served as an empty one; only
-// its first 2047 bytes are read, and each field value is cut to 255 bytes.
+// its first kFormMax bytes are read, and each field value is cut to 255 bytes.
 // Field values are used undecoded. Returns the exit status, always 0.
 int roots_page(FILE *out, const char *query);
 

@@ -69,7 +69,7 @@ const Status kStatuses[] = {
 };
 
 // Room for a whole error document: its head, heading and message.
-constexpr std::size_t kErrorDocumentMax = 2048;
+constexpr std::size_t kErrorDocumentMax = 4096;
 
 const Status &find_status(int code) {
   for (const Status &status : kStatuses)
