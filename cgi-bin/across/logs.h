@@ -4,6 +4,8 @@
 #ifndef CGI_BIN_ACROSS_LOGS_H
 #define CGI_BIN_ACROSS_LOGS_H
 
+#include <cstddef>
+
 // The logs' names in the data directory.
 inline constexpr char kAcceptedLog[] = "across.log";
 inline constexpr char kRefusedLog[] = "bad_across.log";
@@ -16,6 +18,10 @@ inline constexpr unsigned kLogMode = 0640;
 // through a link and never waiting; a missing log is created with exactly
 // kLogMode. Returns the descriptor, or -1.
 int open_log(int dir, const char *log);
+
+// The length of the line append_log_line writes for these parts.
+std::size_t log_line_size(int count, const char *stored, const char *address,
+                          const char *timestamp);
 
 // Appends the line of |count|, |stored|, |address| and |timestamp| (a
 // newline added when the timestamp brings none) to |log| in the data

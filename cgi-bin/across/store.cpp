@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "cgi-bin/across/counter.h"
@@ -42,15 +40,6 @@ bool lock_until(int fd, int operation, long long deadline_ns) {
     nanosleep(&pause, nullptr);
     if (pause_ns < 2'000'000) pause_ns *= 2;
   }
-}
-
-// The length of the line append_log_line writes for these parts.
-std::size_t line_size(int count, const char *stored, const char *address, const char *timestamp) {
-  char head[32];
-  std::size_t stamp = std::strlen(timestamp);
-  bool ends_line = stamp > 0 && timestamp[stamp - 1] == '\n';
-  return static_cast<std::size_t>(std::snprintf(head, sizeof head, "%06d, ", count)) +
-         std::strlen(stored) + 2 + std::strlen(address) + 2 + stamp + (ends_line ? 0 : 1);
 }
 
 }  // namespace
@@ -89,7 +78,7 @@ Recorded record_word(const WordStore &store, bool accepted, const char *stored, 
   int count = old == kCounterMissing ? 1 : old + 1;
   const char *log = accepted ? kAcceptedLog : kRefusedLog;
   if (limits != nullptr) {
-    if (!log_has_room(store.dir, log, line_size(count, stored, address, timestamp),
+    if (!log_has_room(store.dir, log, log_line_size(count, stored, address, timestamp),
                       limits->log_max_bytes))
       return Recorded::kFull;
     if (limits->flood_seconds > 0) {

@@ -326,9 +326,12 @@ const PageDef *page_for(const FrameRequest &request, const PageDef *const *pages
 
 void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count) {
+  serve_routed(out, request, page_for(request, pages, count));
+}
+
+void serve_routed(FILE *out, const FrameRequest &request, const PageDef *page) {
   const char *method = request.method != nullptr ? request.method : "GET";
   bool head = std::strcmp(method, "HEAD") == 0;
-  const PageDef *page = page_for(request, pages, count);
   if (!head && std::strcmp(method, "GET") != 0) return write_error_response(out, 405, false);
   if (page == nullptr) return write_error_response(out, 404, head);
   serve_page(out, *page, request, head);

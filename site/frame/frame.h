@@ -68,6 +68,10 @@ const PageDef *page_for(const FrameRequest &request, const PageDef *const *pages
 void serve_request(FILE *out, const FrameRequest &request, const PageDef *const *pages,
                    std::size_t count);
 
+// serve_request for a request already routed: |page| is page_for's row
+// for it, or null.
+void serve_routed(FILE *out, const FrameRequest &request, const PageDef *page);
+
 // Writes the site's error response for |status| to |request|: the headers
 // every answer carries and, except for HEAD, the error document.
 void serve_error(FILE *out, const FrameRequest &request, int status);

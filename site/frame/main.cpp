@@ -56,15 +56,15 @@ struct Serving {
   Reach reach;
 };
 
-// Writes the response to |request|: a 500 when the process is not ready, a
-// 404 for a guest-book address in a process that may not reach data/ (a
-// server that sent it to the calculators' pool), else the page's answer.
-void answer(FILE *out, const FrameRequest &request, const Serving &serving) {
-  const PageDef *page = page_for(request, kSitePages, kSitePageCount);
+// Writes the response to |request|, whose address names |page| (or none):
+// a 500 when the process is not ready, a 404 for a guest-book address in a
+// process that may not reach data/ (a server that sent it to the
+// calculators' pool), else the page's answer.
+void answer(FILE *out, const FrameRequest &request, const PageDef *page, const Serving &serving) {
   if (!serving.ready) return serve_error(out, request, 500);
   if (page != nullptr && page->changes_data && serving.reach != Reach::kGuestBook)
     return serve_error(out, request, 404);
-  serve_request(out, request, kSitePages, kSitePageCount);
+  serve_routed(out, request, page);
 }
 
 // The response to |request| in |memory|, so it goes out in one write.
@@ -72,7 +72,7 @@ void answer(FILE *out, const FrameRequest &request, const Serving &serving) {
 bool respond(const FrameRequest &request, const Serving &serving, MemoryStream *memory) {
   FILE *out = start_memory_stream(memory);
   if (out == nullptr) return false;
-  answer(out, request, serving);
+  answer(out, request, page_for(request, kSitePages, kSitePageCount), serving);
   return finish_memory_stream(memory);
 }
 
@@ -95,7 +95,7 @@ int serve_cgi(int directory) {
   Serving serving = {true, page != nullptr && page->changes_data ? Reach::kGuestBook
                                                                  : Reach::kCalculators};
   serving.ready = confine_to(serving.reach);
-  answer(stdout, request, serving);
+  answer(stdout, request, page, serving);
   return serving.ready && std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
